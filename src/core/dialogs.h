@@ -1,0 +1,20 @@
+// The three modal dialogs the dock can ask for, each owned by the docklet
+// window and created from this module's templates with the instance as its
+// initialisation value.
+#pragma once
+
+#include "core/docklet_instance.h"
+
+constexpr int IDD_ABOUT = 102;
+constexpr int IDD_NETWORK_INFO = 105;
+constexpr int IDD_PLACEHOLDER = 109;
+
+// Each returns what DialogBoxParamW returns once the dialog has closed.
+INT_PTR OpenConfigureDialog(DockletInstance* instance) noexcept;
+INT_PTR OpenInfoDialog(DockletInstance* instance) noexcept;
+INT_PTR OpenAboutDialog(DockletInstance* instance) noexcept;
+
+// Dialog procedures behind the exported ConfigureDocklet, InfoDocklet and AboutDocklet.
+INT_PTR ConfigureDialogProc(HWND dialog, UINT message, WPARAM wParam, LPARAM lParam) noexcept;
+INT_PTR InfoDialogProc(HWND dialog, UINT message, WPARAM wParam, LPARAM lParam) noexcept;
+INT_PTR AboutDialogProc(HWND dialog, UINT message, WPARAM wParam, LPARAM lParam) noexcept;

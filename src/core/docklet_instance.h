@@ -1,0 +1,121 @@
+// The per-icon record: settings, adapter state, measurement state, pictures.
+#pragma once
+
+#include <windows.h>
+
+#include <cstdint>
+#include <type_traits>
+
+template <typename T>
+class Warr;
+struct HostImage;
+
+// One reading of one performance counter.
+struct RawCounterSample {
+    uint32_t counterType;
+    int32_t defaultScale;
+    uint64_t data;
+    int64_t time;
+    uint32_t multiCount;
+    int64_t frequency;
+};
+
+// dockletData: what the icon shows.
+constexpr uint32_t kShowUploadRate = 1;
+constexpr uint32_t kShowDownloadRate = 2;
+constexpr uint32_t kShowTotalRate = 4;
+constexpr uint32_t kShowIpAddress = 8;
+constexpr uint32_t kShowGraphs = 16;
+constexpr uint32_t kHideIcons = 32;
+
+// labelData: what the label shows. Bits 2..64 are one choice, checked in this order.
+constexpr uint32_t kLabelHidden = 1;
+constexpr uint32_t kLabelUpload = 2;
+constexpr uint32_t kLabelDownload = 4;
+constexpr uint32_t kLabelTotal = 8;
+constexpr uint32_t kLabelBandwidth = 16;
+constexpr uint32_t kLabelTitle = 32;
+constexpr uint32_t kLabelIpAddress = 64;
+
+constexpr uint32_t kDefaultDockletData = kShowUploadRate | kShowDownloadRate | kShowIpAddress;
+constexpr uint32_t kDefaultLabelData = kLabelTotal;
+
+constexpr int kHistoryCapacity = 116;
+
+struct DockletInstance {
+    // Handles
+    HWND hwndDocklet;
+    HINSTANCE hInstance;
+
+    // Settings
+    wchar_t title[500];
+    wchar_t command[260];
+    wchar_t parameters[260];
+    wchar_t imagesFolder[270];
+    wchar_t fontName[32];
+    int32_t fontSize;
+    COLORREF fontColor;
+    uint8_t fontAlpha;
+    COLORREF uploadColor;
+    uint8_t uploadAlpha;
+    COLORREF downloadColor;
+    uint8_t downloadAlpha;
+    COLORREF backgroundColor;
+    uint8_t backgroundAlpha;
+    COLORREF frameColor;
+    uint8_t frameAlpha;
+    uint32_t dockletData;
+    uint32_t labelData;
+    wchar_t interfaceDescription[256];
+    wchar_t counterInstanceName[256];
+    wchar_t adapterGuid[260];
+
+    // Adapter state
+    wchar_t macAddress[18];
+    wchar_t ipV4Address[16];
+    wchar_t ipV4Gateway[16];
+    wchar_t dhcpServer[16];
+    wchar_t primaryWinsServer[16];
+    wchar_t secondaryWinsServer[16];
+    wchar_t dnsServer[16];
+    wchar_t externalIpAddress[16];
+    wchar_t netMask[16];
+    wchar_t ipAddressUrl[2048];
+    wchar_t dnsSuffix[2048];
+    wchar_t connectionName[2048];
+    int32_t connected;
+    int32_t dhcpEnabled;
+    int32_t haveWins;
+    int64_t leaseObtained;
+    int64_t leaseExpires;
+    int32_t operStatus;
+
+    // Measurement
+    int32_t samplerReady;
+    uint8_t* perfData;
+    RawCounterSample prevTotalSample;
+    RawCounterSample curTotalSample;
+    RawCounterSample prevReceivedSample;
+    RawCounterSample curReceivedSample;
+    RawCounterSample prevSentSample;
+    RawCounterSample curSentSample;
+    RawCounterSample bandwidthSample;
+    double totalRate;
+    double uploadRate;
+    double downloadRate;
+    double bandwidth;
+    Warr<double>* totalHistory;
+    Warr<double>* downloadHistory;
+    Warr<double>* uploadHistory;
+    Warr<double>* bandwidthHistory;
+
+    // Pictures and timer
+    HostImage* recvImage;
+    HostImage* sendImage;
+    int32_t fastTimerRunning;
+};
+
+// The record is allocated zero-filled and copied byte for byte by the settings sheet.
+static_assert(std::is_trivial<DockletInstance>::value, "DockletInstance must stay a plain record");
+static_assert(std::is_standard_layout<DockletInstance>::value, "DockletInstance must stay a plain record");
+

@@ -1,0 +1,125 @@
+// The functions the dock calls. Nothing may escape them: a fault here would
+// take the whole dock down, so every body runs behind a guard.
+#include "core/dialogs.h"
+#include "core/docklet_instance.h"
+#include "core/host_api.h"
+#include "core/lifecycle.h"
+#include "core/mouse_actions.h"
+#include "core/settings.h"
+#include "core/text.h"
+
+#include <utility>
+
+namespace {
+
+template <typename Result, typename Body>
+Result Guarded(Result fallback, Body&& body) noexcept {
+    try {
+        return std::forward<Body>(body)();
+    } catch (...) {
+        return fallback;
+    }
+}
+
+template <typename Body>
+void Guarded(Body&& body) noexcept {
+    try {
+        std::forward<Body>(body)();
+    } catch (...) {
+    }
+}
+
+}  // namespace
+
+extern "C" {
+
+BOOL WINAPI DllMain(HINSTANCE, DWORD, LPVOID) { return TRUE; }
+
+void WINAPI OnGetInformation(char* name, char* author, int* version, char* notes) {
+    Guarded([&] {
+        CopyText(name, 256, "Vantrel Docklet");
+        CopyText(author, 256, "Brannoch");
+        if (version) {
+            *version = 100;
+        }
+        CopyText(notes, 2048, "A Vantrel Docklet for ObjectDock");
+    });
+}
+
+void* WINAPI OnCreate(HWND hwndDocklet, HINSTANCE hInstance, const char* iniFile, const char* iniSection) {
+    return Guarded<void*>(nullptr, [&] { return CreateInstance(hwndDocklet, hInstance, iniFile, iniSection); });
+}
+
+void WINAPI OnSave(DockletInstance* instance, const char* iniFile, const char* iniSection, BOOL) {
+    Guarded([&] {
+        if (instance) {
+            SaveSettings(instance, iniFile, iniSection);
+        }
+    });
+}
+
+BOOL WINAPI OnExportFiles(DockletInstance* instance, char* fileOut, int index) {
+    return Guarded<BOOL>(FALSE, [&] { return instance && ExportFiles(instance, fileOut, index) ? TRUE : FALSE; });
+}
+
+void WINAPI OnDestroy(DockletInstance* instance, HWND) {
+    Guarded([&] {
+        if (instance) {
+            DestroyInstance(instance);
+        }
+    });
+}
+
+void WINAPI OnProcessMessage(DockletInstance* instance, HWND, UINT message, WPARAM wParam, LPARAM) {
+    Guarded([&] {
+        if (instance) {
+            DispatchMessageToInstance(instance, message, wParam);
+        }
+    });
+}
+
+BOOL WINAPI OnLeftButtonClick(DockletInstance* instance, POINT*, SIZE*) {
+    Guarded([&] {
+        if (instance) {
+            RunConfiguredCommand(instance);
+        }
+    });
+    return TRUE;
+}
+
+BOOL WINAPI OnRightButtonClick(DockletInstance*, POINT*, SIZE*) {
+    return TRUE;
+}
+
+INT_PTR WINAPI OnInfo(DockletInstance* instance) {
+    return Guarded<INT_PTR>(-1, [&] { return instance ? OpenInfoDialog(instance) : -1; });
+}
+
+BOOL WINAPI OnLeftButtonHeld(DockletInstance* instance, POINT*, SIZE*) {
+    OnInfo(instance);
+    return TRUE;
+}
+
+BOOL WINAPI OnDoubleClick(DockletInstance*, POINT*, SIZE*) { return FALSE; }
+
+INT_PTR WINAPI OnConfigure(DockletInstance* instance) {
+    return Guarded<INT_PTR>(-1, [&] { return instance ? OpenConfigureDialog(instance) : -1; });
+}
+
+INT_PTR WINAPI OnAbout(DockletInstance* instance) {
+    return Guarded<INT_PTR>(-1, [&] { return instance ? OpenAboutDialog(instance) : -1; });
+}
+
+INT_PTR WINAPI ConfigureDocklet(HWND dialog, UINT message, WPARAM wParam, LPARAM lParam) {
+    return Guarded<INT_PTR>(FALSE, [&] { return ConfigureDialogProc(dialog, message, wParam, lParam); });
+}
+
+INT_PTR WINAPI InfoDocklet(HWND dialog, UINT message, WPARAM wParam, LPARAM lParam) {
+    return Guarded<INT_PTR>(FALSE, [&] { return InfoDialogProc(dialog, message, wParam, lParam); });
+}
+
+INT_PTR WINAPI AboutDocklet(HWND dialog, UINT message, WPARAM wParam, LPARAM lParam) {
+    return Guarded<INT_PTR>(FALSE, [&] { return AboutDialogProc(dialog, message, wParam, lParam); });
+}
+
+}  // extern "C"

@@ -1,0 +1,20 @@
+#include "core/gdiplus_session.h"
+
+#include "core/gdiplus_api.h"
+
+namespace {
+ULONG_PTR gdiplusToken = 0;
+}
+
+int StartGdiplus() noexcept {
+    Gdiplus::GdiplusStartupInput input;
+    input.GdiplusVersion = 1;
+    input.DebugEventCallback = nullptr;
+    input.SuppressBackgroundThread = FALSE;
+    input.SuppressExternalCodecs = FALSE;
+    return static_cast<int>(Gdiplus::GdiplusStartup(&gdiplusToken, &input, nullptr));
+}
+
+void StopGdiplus() noexcept {
+    Gdiplus::GdiplusShutdown(gdiplusToken);
+}

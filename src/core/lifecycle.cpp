@@ -1,0 +1,59 @@
+#include "core/lifecycle.h"
+
+#include "core/gdiplus_session.h"
+#include "core/host_api.h"
+#include "core/settings.h"
+#include "core/timers.h"
+
+#include <cstdio>
+#include <cstdlib>
+
+DockletInstance* CreateInstance(HWND hwndDocklet, HINSTANCE hInstance, const char* iniFile,
+                                const char* iniSection) noexcept {
+    auto* instance = static_cast<DockletInstance*>(std::calloc(1, sizeof(DockletInstance)));
+    if (!instance) {
+        return nullptr;
+    }
+    instance->hwndDocklet = hwndDocklet;
+    instance->hInstance = hInstance;
+    LoadSettings(instance, iniFile, iniSection);
+
+    const int status = StartGdiplus();
+    if (status != 0) {
+        char label[300];
+        std::snprintf(label, sizeof label, "Error: GdiplusStartup, %d", status);
+        host::DockletSetLabel(hwndDocklet, label);
+    }
+    InitInstance(instance);
+    return instance;
+}
+
+void InitInstance(DockletInstance* instance) noexcept {
+    StartSlowTimer(instance);
+    if (instance->connected) {
+        StartFastTimer(instance);
+    }
+}
+
+void DispatchMessageToInstance(DockletInstance* instance, UINT message, WPARAM wParam) noexcept {
+    if (message != WM_TIMER) {
+        return;
+    }
+    if (wParam != SLOW_TIMER_ID && wParam != FAST_TIMER_ID) {
+        return;
+    }
+    if (instance->connected) {
+        if (!instance->fastTimerRunning) {
+            StartFastTimer(instance);
+        }
+    } else {
+        StopFastTimer(instance);
+    }
+}
+
+void DestroyInstance(DockletInstance* instance) noexcept {
+    // A timer message still queued for the window must find no timer to deliver.
+    StopBothTimers(instance);
+    StopGdiplus();
+    std::free(instance);
+}

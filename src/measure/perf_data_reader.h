@@ -1,0 +1,30 @@
+// Reading counters out of a performance data block (the winperf.h layout).
+//
+// Apart from QueryPerformanceData, everything here is pure logic over a block
+// and its length, so a captured block reads exactly like a live one. Every
+// offset, length and count taken from the block is checked against the block's
+// size before it is followed: a malformed block reads as "not found".
+#pragma once
+
+#include "core/docklet_instance.h"
+
+#include <cstddef>
+#include <cstdint>
+
+// A block and its size in bytes, as the registry returned it.
+struct PerfBlock {
+    const uint8_t* data;
+    size_t size;
+};
+
+// Fetches the block for a registry value name ("510"). Returns a buffer owned by
+// the caller (release with free) and its size in *size, or null.
+uint8_t* QueryPerformanceData(const wchar_t* valueName, size_t initialSize, size_t* size) noexcept;
+
+// The block never grows past this; a registry that keeps asking for more fails.
+constexpr size_t kMaxPerformanceDataSize = 16u * 1024u * 1024u;
+
+// Reads one counter of one instance of one object into sample. False when it
+// was not found (sample untouched) or its type carries no usable reading.
+bool ReadCounterSample(PerfBlock block, uint32_t objectIndex, uint32_t counterIndex, const wchar_t* instanceName,
+                       RawCounterSample* sample) noexcept;
