@@ -113,6 +113,10 @@ struct DockletInstance {
     HostImage* recvImage;
     HostImage* sendImage;
     int32_t fastTimerRunning;
+
+    // The counter instance the older readings were taken from; a different
+    // counterInstanceName on a tick means the adapter changed under the sampler.
+    wchar_t sampledInstanceName[256];
 };
 
 // The record is allocated zero-filled and copied byte for byte by the settings sheet.

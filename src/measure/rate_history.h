@@ -11,7 +11,7 @@
 template <typename T>
 class Warr {
 public:
-    Warr(int16_t capacity, T* buffer) noexcept { SetStorage(capacity, buffer); }
+    Warr(int16_t slotCount, T* buffer) noexcept { SetStorage(slotCount, buffer); }
     virtual ~Warr() { ReleaseData(); }
 
     Warr(const Warr&) = delete;
@@ -19,27 +19,31 @@ public:
 
     // Empties the ring and gives it new slots: an outside buffer (never freed
     // here) or, with a null buffer, an array of its own.
-    bool SetStorage(int16_t capacity, T* buffer) noexcept {
-        if (capacity < 1) {
+    bool SetStorage(int16_t slotCount, T* buffer) noexcept {
+        if (slotCount < 1) {
             return false;
         }
         T* slots = buffer;
         if (!slots) {
-            slots = new (std::nothrow) T[capacity];
+            slots = new (std::nothrow) T[slotCount];
             if (!slots) {
                 return false;
             }
         }
         ReleaseData();
         data = slots;
-        this->capacity = capacity;
+        capacity = slotCount;
         ownsData = (buffer == nullptr);
         first = 1;
         last = 0;
         return true;
     }
 
+    // A ring whose storage could not be allocated has no slot to write.
     void Append(T value) noexcept {
+        if (capacity < 1) {
+            return;
+        }
         last = static_cast<int16_t>(last + 1);
         if (static_cast<int16_t>(last - first) == capacity) {
             first = static_cast<int16_t>(first + 1);

@@ -1,0 +1,209 @@
+#include "system_hooks.h"
+
+#include "import_patch.h"
+
+#include <shellapi.h>
+#include <objidl.h>
+#include <gdiplus.h>
+
+#include <memory>
+
+namespace testdock {
+namespace {
+
+struct Originals {
+    decltype(&::SetTimer) setTimer = &::SetTimer;
+    decltype(&::KillTimer) killTimer = &::KillTimer;
+    decltype(&::RegQueryValueExW) regQueryValueExW = &::RegQueryValueExW;
+    decltype(&::GetAdaptersInfo) getAdaptersInfo = &::GetAdaptersInfo;
+    decltype(&::GetAdaptersAddresses) getAdaptersAddresses = &::GetAdaptersAddresses;
+    decltype(&::ShellExecuteW) shellExecuteW = &::ShellExecuteW;
+    decltype(&::TrackPopupMenu) trackPopupMenu = &::TrackPopupMenu;
+    decltype(&::GetProcAddress) getProcAddress = &::GetProcAddress;
+    decltype(&Gdiplus::GdiplusStartup) gdiplusStartup = &Gdiplus::GdiplusStartup;
+    decltype(&Gdiplus::GdiplusShutdown) gdiplusShutdown = &Gdiplus::GdiplusShutdown;
+};
+
+Originals& Real() {
+    static Originals originals;
+    return originals;
+}
+
+std::wstring OrEmpty(const wchar_t* text) { return text ? text : L""; }
+
+UINT_PTR WINAPI HookSetTimer(HWND hwnd, UINT_PTR id, UINT period, TIMERPROC procedure) {
+    Hooks().timerCalls.push_back({true, hwnd, id, period});
+    return Real().setTimer(hwnd, id, period, procedure);
+}
+
+BOOL WINAPI HookKillTimer(HWND hwnd, UINT_PTR id) {
+    Hooks().timerCalls.push_back({false, hwnd, id, 0});
+    return Real().killTimer(hwnd, id);
+}
+
+LSTATUS WINAPI HookRegQueryValueExW(HKEY key, LPCWSTR name, LPDWORD reserved, LPDWORD type, LPBYTE data,
+                                    LPDWORD size) {
+    Hooks().registryQueries.push_back(OrEmpty(name));
+    if (Hooks().regQueryValue) {
+        return Hooks().regQueryValue(key, name, type, data, size);
+    }
+    return Real().regQueryValueExW(key, name, reserved, type, data, size);
+}
+
+ULONG WINAPI HookGetAdaptersInfo(PIP_ADAPTER_INFO buffer, PULONG size) {
+    ++Hooks().adaptersInfoCalls;
+    if (Hooks().adaptersInfo) {
+        return Hooks().adaptersInfo(buffer, size);
+    }
+    return Real().getAdaptersInfo(buffer, size);
+}
+
+ULONG WINAPI HookGetAdaptersAddresses(ULONG family, ULONG flags, PVOID reserved, PIP_ADAPTER_ADDRESSES buffer,
+                                      PULONG size) {
+    ++Hooks().adaptersAddressesCalls;
+    if (Hooks().adaptersAddresses) {
+        return Hooks().adaptersAddresses(family, flags, buffer, size);
+    }
+    return Real().getAdaptersAddresses(family, flags, reserved, buffer, size);
+}
+
+HINSTANCE WINAPI HookShellExecuteW(HWND owner, LPCWSTR verb, LPCWSTR file, LPCWSTR parameters,
+                                   LPCWSTR directory, INT show) {
+    ShellCall call{owner, OrEmpty(verb), OrEmpty(file), OrEmpty(parameters), OrEmpty(directory), show};
+    Hooks().shellCalls.push_back(call);
+    if (Hooks().shellExecute) {
+        return Hooks().shellExecute(call);
+    }
+    if (Hooks().realShell) {
+        return Real().shellExecuteW(owner, verb, file, parameters, directory, show);
+    }
+    return reinterpret_cast<HINSTANCE>(static_cast<INT_PTR>(33));
+}
+
+std::vector<MenuEntry> ReadMenu(HMENU menu) {
+    std::vector<MenuEntry> entries;
+    const int count = GetMenuItemCount(menu);
+    for (int position = 0; position < count; ++position) {
+        wchar_t text[256] = {};
+        MENUITEMINFOW info{};
+        info.cbSize = sizeof info;
+        info.fMask = MIIM_ID | MIIM_FTYPE | MIIM_STATE | MIIM_STRING;
+        info.dwTypeData = text;
+        info.cch = 255;
+        if (!GetMenuItemInfoW(menu, static_cast<UINT>(position), TRUE, &info)) {
+            continue;
+        }
+        entries.push_back({info.wID, text, (info.fType & MFT_SEPARATOR) != 0, (info.fState & MFS_CHECKED) != 0});
+    }
+    return entries;
+}
+
+BOOL WINAPI HookTrackPopupMenu(HMENU menu, UINT flags, int x, int y, int reserved, HWND owner, const RECT* rect) {
+    MenuCall call{flags, x, y, owner, ReadMenu(menu)};
+    Hooks().menuCalls.push_back(call);
+    if (Hooks().trackPopupMenu) {
+        return static_cast<BOOL>(Hooks().trackPopupMenu(call));
+    }
+    if (Hooks().realMenus) {
+        return Real().trackPopupMenu(menu, flags, x, y, reserved, owner, rect);
+    }
+    return 0;
+}
+
+FARPROC WINAPI HookGetProcAddress(HMODULE module, LPCSTR name) {
+    const bool byName = reinterpret_cast<ULONG_PTR>(name) > 0xFFFF;
+    if (byName && module == GetModuleHandleW(nullptr)) {
+        Hooks().hostLookups.emplace_back(name);
+        if (Hooks().missingHostFunctions.count(name)) {
+            SetLastError(ERROR_PROC_NOT_FOUND);
+            return nullptr;
+        }
+    }
+    return Real().getProcAddress(module, name);
+}
+
+Gdiplus::Status WINAPI HookGdiplusStartup(ULONG_PTR* token, const Gdiplus::GdiplusStartupInput* input,
+                                          Gdiplus::GdiplusStartupOutput* output) {
+    GdiplusStartupCall call{input ? input->GdiplusVersion : 0u, input && input->DebugEventCallback,
+                            input && input->SuppressBackgroundThread, input && input->SuppressExternalCodecs, 0, 0};
+    Gdiplus::Status status;
+    if (Hooks().failGdiplusStartupWith != 0) {
+        status = static_cast<Gdiplus::Status>(Hooks().failGdiplusStartupWith);
+    } else {
+        status = Real().gdiplusStartup(token, input, output);
+    }
+    call.status = status;
+    call.token = token ? *token : 0;
+    Hooks().gdiplusStartups.push_back(call);
+    return status;
+}
+
+void WINAPI HookGdiplusShutdown(ULONG_PTR token) {
+    Hooks().gdiplusShutdowns.push_back(token);
+    // A start-up that was made to fail started nothing that could be shut down.
+    for (const GdiplusStartupCall& startup : Hooks().gdiplusStartups) {
+        if (startup.token == token && startup.status == 0) {
+            Real().gdiplusShutdown(token);
+            return;
+        }
+    }
+}
+
+struct Replacement {
+    const char* dll;
+    const char* function;
+    void* hook;
+};
+
+const Replacement kReplacements[] = {
+    {"user32.dll", "SetTimer", reinterpret_cast<void*>(&HookSetTimer)},
+    {"user32.dll", "KillTimer", reinterpret_cast<void*>(&HookKillTimer)},
+    {"advapi32.dll", "RegQueryValueExW", reinterpret_cast<void*>(&HookRegQueryValueExW)},
+    {"iphlpapi.dll", "GetAdaptersInfo", reinterpret_cast<void*>(&HookGetAdaptersInfo)},
+    {"iphlpapi.dll", "GetAdaptersAddresses", reinterpret_cast<void*>(&HookGetAdaptersAddresses)},
+    {"shell32.dll", "ShellExecuteW", reinterpret_cast<void*>(&HookShellExecuteW)},
+    {"user32.dll", "TrackPopupMenu", reinterpret_cast<void*>(&HookTrackPopupMenu)},
+    {"kernel32.dll", "GetProcAddress", reinterpret_cast<void*>(&HookGetProcAddress)},
+    {"gdiplus.dll", "GdiplusStartup", reinterpret_cast<void*>(&HookGdiplusStartup)},
+    {"gdiplus.dll", "GdiplusShutdown", reinterpret_cast<void*>(&HookGdiplusShutdown)},
+};
+
+}  // namespace
+
+void SystemHooks::ClearLog() {
+    timerCalls.clear();
+    shellCalls.clear();
+    menuCalls.clear();
+    registryQueries.clear();
+    adaptersInfoCalls = 0;
+    adaptersAddressesCalls = 0;
+    hostLookups.clear();
+    gdiplusStartups.clear();
+    gdiplusShutdowns.clear();
+}
+
+SystemHooks& Hooks() {
+    static SystemHooks hooks;
+    return hooks;
+}
+
+struct InstalledHooks::Impl {
+    std::vector<std::unique_ptr<ImportPatch>> patches;
+    std::vector<std::string> names;
+};
+
+InstalledHooks::InstalledHooks(HMODULE module) : impl_(new Impl) {
+    for (const Replacement& replacement : kReplacements) {
+        auto patch = std::make_unique<ImportPatch>(module, replacement.dll, replacement.function, replacement.hook);
+        if (patch->Active()) {
+            impl_->names.emplace_back(replacement.function);
+            impl_->patches.push_back(std::move(patch));
+        }
+    }
+}
+
+InstalledHooks::~InstalledHooks() { delete impl_; }
+
+std::vector<std::string> InstalledHooks::Installed() const { return impl_->names; }
+
+}  // namespace testdock

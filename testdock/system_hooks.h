@@ -1,0 +1,113 @@
+// The system calls of the loaded module that the test dock watches and can
+// script: each replacement records the call and then either runs the script a
+// test has set or passes through to the real function.
+#pragma once
+
+#include <winsock2.h>
+#include <windows.h>
+#include <iphlpapi.h>
+
+#include <functional>
+#include <set>
+#include <string>
+#include <vector>
+
+namespace testdock {
+
+struct TimerCall {
+    bool set;  // SetTimer, else KillTimer
+    HWND hwnd;
+    UINT_PTR id;
+    UINT period;
+};
+
+struct ShellCall {
+    HWND owner;
+    std::wstring verb;
+    std::wstring file;
+    std::wstring parameters;
+    std::wstring directory;
+    int show;
+};
+
+struct MenuEntry {
+    UINT id;
+    std::wstring text;  // empty for a separator
+    bool separator;
+    bool checked;
+};
+
+struct MenuCall {
+    UINT flags;
+    int x;
+    int y;
+    HWND owner;
+    std::vector<MenuEntry> entries;
+};
+
+struct GdiplusStartupCall {
+    unsigned version;
+    bool debugCallback;
+    bool suppressBackgroundThread;
+    bool suppressExternalCodecs;
+    int status;
+    ULONG_PTR token;
+};
+
+using RegQueryScript = std::function<LSTATUS(HKEY key, const wchar_t* name, DWORD* type, BYTE* data, DWORD* size)>;
+using AdaptersInfoScript = std::function<ULONG(IP_ADAPTER_INFO* buffer, ULONG* size)>;
+using AdaptersAddressesScript =
+    std::function<ULONG(ULONG family, ULONG flags, IP_ADAPTER_ADDRESSES* buffer, ULONG* size)>;
+using ShellScript = std::function<HINSTANCE(const ShellCall&)>;
+// Chooses the command of a popup menu (0 for none) from what it shows.
+using MenuScript = std::function<UINT(const MenuCall&)>;
+
+struct SystemHooks {
+    // What happened, in order.
+    std::vector<TimerCall> timerCalls;
+    std::vector<ShellCall> shellCalls;
+    std::vector<MenuCall> menuCalls;
+    std::vector<std::wstring> registryQueries;
+    int adaptersInfoCalls = 0;
+    int adaptersAddressesCalls = 0;
+    std::vector<std::string> hostLookups;  // names looked up in the dock's executable
+    std::vector<GdiplusStartupCall> gdiplusStartups;
+    std::vector<ULONG_PTR> gdiplusShutdowns;  // tokens
+
+    // Scripts; an empty one passes through to the system.
+    RegQueryScript regQueryValue;
+    AdaptersInfoScript adaptersInfo;
+    AdaptersAddressesScript adaptersAddresses;
+    ShellScript shellExecute;
+    MenuScript trackPopupMenu;
+    // A GDI+ start-up status to report instead of starting (0: really start).
+    int failGdiplusStartupWith = 0;
+    // Host callbacks that look missing to the module.
+    std::set<std::string> missingHostFunctions;
+    // Without a script, really run commands and really track menus (the
+    // standalone dock); tests leave these off.
+    bool realShell = false;
+    bool realMenus = false;
+
+    void ClearLog();
+};
+
+SystemHooks& Hooks();
+
+// Installs every replacement into the module's import table; undone on destruction.
+class InstalledHooks {
+public:
+    explicit InstalledHooks(HMODULE module);
+    ~InstalledHooks();
+    InstalledHooks(const InstalledHooks&) = delete;
+    InstalledHooks& operator=(const InstalledHooks&) = delete;
+
+    // Names of the replaced imports the module really has.
+    std::vector<std::string> Installed() const;
+
+private:
+    struct Impl;
+    Impl* impl_;
+};
+
+}  // namespace testdock

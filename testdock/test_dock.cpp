@@ -1,0 +1,397 @@
+#include "test_dock.h"
+
+#include <objidl.h>
+#include <gdiplus.h>
+
+#include <stdexcept>
+
+using namespace Gdiplus::DllExports;
+
+namespace testdock {
+namespace {
+
+TestDock* activeDock = nullptr;
+
+constexpr wchar_t kIconWindowClass[] = L"VantrelTestDockIcon";
+
+using OnGetInformationFn = void(WINAPI*)(char*, char*, int*, char*);
+using OnCreateFn = void*(WINAPI*)(HWND, HINSTANCE, const char*, const char*);
+using OnSaveFn = void(WINAPI*)(void*, const char*, const char*, BOOL);
+using OnExportFilesFn = BOOL(WINAPI*)(void*, char*, int);
+using OnDestroyFn = void(WINAPI*)(void*, HWND);
+using OnProcessMessageFn = void(WINAPI*)(void*, HWND, UINT, WPARAM, LPARAM);
+using ClickFn = BOOL(WINAPI*)(void*, POINT*, SIZE*);
+using DialogFn = INT_PTR(WINAPI*)(void*);
+
+template <typename Fn>
+Fn Find(HMODULE module, const char* name) {
+    return reinterpret_cast<Fn>(reinterpret_cast<void*>(GetProcAddress(module, name)));
+}
+
+LRESULT CALLBACK IconWindowProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam) {
+    // Like a dock, forward the icon window's messages to the docklet.
+    TestDock* dock = TestDock::Active();
+    if (dock && message == WM_TIMER) {
+        if (Icon* icon = dock->FindIcon(hwnd); icon && !icon->destroyed) {
+            dock->Message(*icon, message, wParam, lParam);
+            return 0;
+        }
+    }
+    return DefWindowProcW(hwnd, message, wParam, lParam);
+}
+
+void RegisterIconWindowClass() {
+    WNDCLASSW windowClass{};
+    windowClass.lpfnWndProc = &IconWindowProc;
+    windowClass.hInstance = GetModuleHandleW(nullptr);
+    windowClass.lpszClassName = kIconWindowClass;
+    RegisterClassW(&windowClass);
+}
+
+bool SavePng(Gdiplus::GpImage* image, const std::wstring& path) {
+    static const CLSID kPngEncoder = {0x557CF406, 0x1A04, 0x11D3, {0x9A, 0x73, 0x00, 0x00, 0xF8, 0x1E, 0xF3, 0x2E}};
+    return GdipSaveImageToFile(image, path.c_str(), &kPngEncoder, nullptr) == Gdiplus::Ok;
+}
+
+}  // namespace
+
+const char* EventName(EventKind kind) {
+    switch (kind) {
+        case EventKind::Label: return "DockletSetLabel";
+        case EventKind::ImageFile: return "DockletSetImageFile";
+        case EventKind::Overlay: return "DockletSetImageOverlay";
+        case EventKind::LoadImage: return "DockletLoadGDIPlusImage";
+        case EventKind::LockMouseEffect: return "DockletLockMouseEffect";
+        case EventKind::AttentionAnimation: return "DockletDoAttentionAnimation";
+        case EventKind::RemoveSelf: return "DockletRemoveSelf";
+        case EventKind::RootFolder: return "DockletGetRootFolder";
+        case EventKind::RelativeFolder: return "DockletGetRelativeFolder";
+    }
+    return "?";
+}
+
+std::vector<const Event*> Icon::EventsOf(EventKind kind) const {
+    std::vector<const Event*> found;
+    for (const Event& event : events) {
+        if (event.kind == kind) {
+            found.push_back(&event);
+        }
+    }
+    return found;
+}
+
+int Icon::Count(EventKind kind) const { return static_cast<int>(EventsOf(kind).size()); }
+
+std::wstring Widen(const std::string& text) {
+    if (text.empty()) {
+        return L"";
+    }
+    int length = MultiByteToWideChar(CP_ACP, 0, text.c_str(), -1, nullptr, 0);
+    std::wstring wide(static_cast<size_t>(length), L'\0');
+    MultiByteToWideChar(CP_ACP, 0, text.c_str(), -1, &wide[0], length);
+    wide.resize(static_cast<size_t>(length - 1));
+    return wide;
+}
+
+struct TestDock::EntryPoints {
+    OnGetInformationFn onGetInformation;
+    OnCreateFn onCreate;
+    OnSaveFn onSave;
+    OnExportFilesFn onExportFiles;
+    OnDestroyFn onDestroy;
+    OnProcessMessageFn onProcessMessage;
+    ClickFn onLeftButtonClick;
+    ClickFn onRightButtonClick;
+    ClickFn onLeftButtonHeld;
+    ClickFn onDoubleClick;
+    DialogFn onConfigure;
+    DialogFn onInfo;
+    DialogFn onAbout;
+};
+
+TestDock* TestDock::Active() { return activeDock; }
+
+TestDock::TestDock(const std::wstring& modulePath) : entry_(new EntryPoints{}) {
+    if (activeDock) {
+        throw std::logic_error("only one test dock at a time");
+    }
+    activeDock = this;
+    Gdiplus::GdiplusStartupInput input;
+    Gdiplus::GdiplusStartup(&gdiplusToken_, &input, nullptr);
+    RegisterIconWindowClass();
+
+    wchar_t exe[MAX_PATH];
+    GetModuleFileNameW(nullptr, exe, MAX_PATH);
+    std::wstring folder(exe);
+    folder.resize(folder.find_last_of(L"\\/") + 1);
+    int rootLength = WideCharToMultiByte(CP_ACP, 0, folder.c_str(), -1, nullptr, 0, nullptr, nullptr);
+    rootFolder.assign(static_cast<size_t>(rootLength), '\0');
+    WideCharToMultiByte(CP_ACP, 0, folder.c_str(), -1, &rootFolder[0], rootLength, nullptr, nullptr);
+    rootFolder.resize(static_cast<size_t>(rootLength - 1));
+
+    std::wstring path = modulePath;
+    if (path.find_first_of(L"\\/") == std::wstring::npos) {
+        path = folder + path;
+    }
+    module_ = LoadLibraryW(path.c_str());
+    if (!module_) {
+        return;
+    }
+    hooks_ = std::make_unique<InstalledHooks>(module_);
+    EntryPoints& e = *entry_;
+    e.onGetInformation = Find<OnGetInformationFn>(module_, "OnGetInformation");
+    e.onCreate = Find<OnCreateFn>(module_, "OnCreate");
+    e.onSave = Find<OnSaveFn>(module_, "OnSave");
+    e.onExportFiles = Find<OnExportFilesFn>(module_, "OnExportFiles");
+    e.onDestroy = Find<OnDestroyFn>(module_, "OnDestroy");
+    e.onProcessMessage = Find<OnProcessMessageFn>(module_, "OnProcessMessage");
+    e.onLeftButtonClick = Find<ClickFn>(module_, "OnLeftButtonClick");
+    e.onRightButtonClick = Find<ClickFn>(module_, "OnRightButtonClick");
+    e.onLeftButtonHeld = Find<ClickFn>(module_, "OnLeftButtonHeld");
+    e.onDoubleClick = Find<ClickFn>(module_, "OnDoubleClick");
+    e.onConfigure = Find<DialogFn>(module_, "OnConfigure");
+    e.onInfo = Find<DialogFn>(module_, "OnInfo");
+    e.onAbout = Find<DialogFn>(module_, "OnAbout");
+}
+
+TestDock::~TestDock() {
+    for (auto& icon : icons_) {
+        if (!icon->destroyed) {
+            Destroy(*icon);
+        }
+        if (icon->overlay) {
+            DeleteThroughSlot0(icon->overlay);
+            ++Counters().overlaysDeleted;
+            icon->overlay = nullptr;
+        }
+        DestroyWindow(icon->hwnd);
+    }
+    hooks_.reset();
+    if (module_) {
+        FreeLibrary(module_);
+    }
+    ReleaseDeletedDockImages();
+    Gdiplus::GdiplusShutdown(gdiplusToken_);
+    activeDock = nullptr;
+}
+
+std::vector<std::string> TestDock::ReplacedImports() const {
+    return hooks_ ? hooks_->Installed() : std::vector<std::string>{};
+}
+
+DockletInformation TestDock::Information() {
+    DockletInformation information;
+    if (!entry_->onGetInformation) {
+        return information;
+    }
+    char name[256] = {};
+    char author[256] = {};
+    char notes[2048] = {};
+    entry_->onGetInformation(name, author, &information.version, notes);
+    information.name = name;
+    information.author = author;
+    information.notes = notes;
+    return information;
+}
+
+HWND TestDock::CreateIconWindow() {
+    HWND hwnd = CreateWindowExW(WS_EX_TOOLWINDOW, kIconWindowClass, L"Vantrel icon", WS_POPUP, 0, 0, 128, 128,
+                                nullptr, nullptr, GetModuleHandleW(nullptr), nullptr);
+    if (!hwnd) {
+        // Without a display only message-only windows exist; timers still work on them.
+        hwnd = CreateWindowExW(0, kIconWindowClass, L"Vantrel icon", 0, 0, 0, 0, 0, HWND_MESSAGE, nullptr,
+                               GetModuleHandleW(nullptr), nullptr);
+    }
+    return hwnd;
+}
+
+Icon& TestDock::CreateIcon(const char* iniFile, const char* iniSection) {
+    icons_.push_back(std::make_unique<Icon>());
+    Icon& icon = *icons_.back();
+    icon.hwnd = CreateIconWindow();
+    if (entry_->onCreate) {
+        icon.instance = entry_->onCreate(icon.hwnd, module_, iniFile, iniSection);
+    }
+    return icon;
+}
+
+void TestDock::Destroy(Icon& icon) {
+    if (icon.destroyed) {
+        return;
+    }
+    if (entry_->onDestroy) {
+        entry_->onDestroy(icon.instance, icon.hwnd);
+    }
+    icon.destroyed = true;
+    // The icon is gone from the dock, and its overlay with it.
+    if (icon.overlay) {
+        DeleteThroughSlot0(icon.overlay);
+        ++Counters().overlaysDeleted;
+        icon.overlay = nullptr;
+    }
+}
+
+void TestDock::Tick(Icon& icon, UINT_PTR timerId) { Message(icon, WM_TIMER, timerId, 0); }
+
+void TestDock::Message(Icon& icon, UINT message, WPARAM wParam, LPARAM lParam, HWND window) {
+    if (entry_->onProcessMessage && !icon.destroyed) {
+        entry_->onProcessMessage(icon.instance, window ? window : icon.hwnd, message, wParam, lParam);
+    }
+}
+
+namespace {
+BOOL Click(ClickFn fn, Icon& icon) {
+    POINT point{64, 64};
+    SIZE size{128, 128};
+    return fn ? fn(icon.instance, &point, &size) : FALSE;
+}
+}  // namespace
+
+BOOL TestDock::LeftClick(Icon& icon) { return Click(entry_->onLeftButtonClick, icon); }
+BOOL TestDock::RightClick(Icon& icon) { return Click(entry_->onRightButtonClick, icon); }
+BOOL TestDock::LeftHeld(Icon& icon) { return Click(entry_->onLeftButtonHeld, icon); }
+BOOL TestDock::DoubleClick(Icon& icon) { return Click(entry_->onDoubleClick, icon); }
+INT_PTR TestDock::Configure(Icon& icon) { return entry_->onConfigure ? entry_->onConfigure(icon.instance) : 0; }
+INT_PTR TestDock::Info(Icon& icon) { return entry_->onInfo ? entry_->onInfo(icon.instance) : 0; }
+INT_PTR TestDock::About(Icon& icon) { return entry_->onAbout ? entry_->onAbout(icon.instance) : 0; }
+
+void TestDock::Save(Icon& icon, const char* iniFile, const char* iniSection, bool forExport) {
+    if (entry_->onSave) {
+        entry_->onSave(icon.instance, iniFile, iniSection, forExport ? TRUE : FALSE);
+    }
+}
+
+BOOL TestDock::ExportFiles(Icon& icon, char* fileOut, int index) {
+    return entry_->onExportFiles ? entry_->onExportFiles(icon.instance, fileOut, index) : FALSE;
+}
+
+void TestDock::Pump(DWORD milliseconds) {
+    const DWORD start = GetTickCount();
+    MSG message;
+    while (GetTickCount() - start < milliseconds) {
+        while (PeekMessageW(&message, nullptr, 0, 0, PM_REMOVE)) {
+            TranslateMessage(&message);
+            DispatchMessageW(&message);
+        }
+        MsgWaitForMultipleObjects(0, nullptr, FALSE, 10, QS_ALLINPUT);
+    }
+}
+
+Icon* TestDock::FindIcon(HWND hwnd) {
+    for (auto& icon : icons_) {
+        if (icon->hwnd == hwnd) {
+            return icon.get();
+        }
+    }
+    return nullptr;
+}
+
+void TestDock::Record(HWND hwnd, Event event) {
+    if (Icon* icon = FindIcon(hwnd)) {
+        icon->events.push_back(std::move(event));
+    } else {
+        looseEvents.push_back(std::move(event));
+    }
+}
+
+void TestDock::OnSetLabel(HWND hwnd, const char* text) {
+    std::string label = text ? text : "";
+    if (Icon* icon = FindIcon(hwnd)) {
+        icon->label = label;
+    }
+    Record(hwnd, {EventKind::Label, label});
+}
+
+void TestDock::OnSetImageFile(HWND hwnd, const char* path) {
+    std::string file = path ? path : "";
+    if (Icon* icon = FindIcon(hwnd)) {
+        icon->imageFile = file;
+    }
+    Record(hwnd, {EventKind::ImageFile, file});
+}
+
+void TestDock::OnSetImageOverlay(HWND hwnd, MsvcImageLayout* image, BOOL autoDelete) {
+    Event event{EventKind::Overlay, "", autoDelete};
+    if (image) {
+        ++Counters().overlaysReceived;
+        UINT width = 0;
+        UINT height = 0;
+        auto* native = static_cast<Gdiplus::GpImage*>(image->nativeImage);
+        if (!native || GdipGetImageWidth(native, &width) != Gdiplus::Ok ||
+            GdipGetImageHeight(native, &height) != Gdiplus::Ok) {
+            ++Counters().malformedOverlays;
+        }
+        event.width = static_cast<int>(width);
+        event.height = static_cast<int>(height);
+    }
+    Icon* icon = FindIcon(hwnd);
+    if (icon && image) {
+        if (icon->overlay) {
+            DeleteThroughSlot0(icon->overlay);
+            ++Counters().overlaysDeleted;
+        }
+        icon->overlay = image;
+    } else if (image && autoDelete) {
+        DeleteThroughSlot0(image);
+        ++Counters().overlaysDeleted;
+    }
+    Record(hwnd, std::move(event));
+}
+
+MsvcImageLayout* TestDock::OnLoadImage(const char* path) {
+    std::string file = path ? path : "";
+    MsvcImageLayout* image = LoadDockImage(Widen(file));
+    looseEvents.push_back({EventKind::LoadImage, file, image ? 1 : 0});
+    return image;
+}
+
+void TestDock::OnLockMouseEffect(HWND hwnd, BOOL lock) { Record(hwnd, {EventKind::LockMouseEffect, "", lock}); }
+
+void TestDock::OnAttentionAnimation(HWND hwnd) { Record(hwnd, {EventKind::AttentionAnimation, ""}); }
+
+void TestDock::OnGetRootFolder(HWND hwnd, char* buffer) {
+    lstrcpynA(buffer, rootFolder.c_str(), MAX_PATH);
+    Record(hwnd, {EventKind::RootFolder, rootFolder});
+}
+
+void TestDock::OnGetRelativeFolder(HWND hwnd, char* buffer) {
+    lstrcpynA(buffer, relativeFolder.c_str(), MAX_PATH);
+    Record(hwnd, {EventKind::RelativeFolder, relativeFolder});
+}
+
+void TestDock::OnRemoveSelf(HWND hwnd, WPARAM flag) {
+    if (Icon* icon = FindIcon(hwnd)) {
+        icon->removeRequested = true;
+    }
+    Record(hwnd, {EventKind::RemoveSelf, "", static_cast<long long>(flag)});
+}
+
+std::wstring TestDock::BaseImagePath(const Icon& icon) const { return Widen(rootFolder + icon.imageFile); }
+
+bool TestDock::SaveOverlay(const Icon& icon, const std::wstring& pngPath) const {
+    return icon.overlay && SavePng(static_cast<Gdiplus::GpImage*>(icon.overlay->nativeImage), pngPath);
+}
+
+bool TestDock::SaveComposedIcon(const Icon& icon, const std::wstring& pngPath, int size) const {
+    Gdiplus::GpBitmap* bitmap = nullptr;
+    if (GdipCreateBitmapFromScan0(size, size, 0, PixelFormat32bppARGB, nullptr, &bitmap) != Gdiplus::Ok) {
+        return false;
+    }
+    Gdiplus::GpGraphics* graphics = nullptr;
+    GdipGetImageGraphicsContext(bitmap, &graphics);
+    GdipSetInterpolationMode(graphics, Gdiplus::InterpolationModeHighQuality);
+    Gdiplus::GpImage* base = nullptr;
+    if (!icon.imageFile.empty() && GdipLoadImageFromFile(BaseImagePath(icon).c_str(), &base) == Gdiplus::Ok) {
+        GdipDrawImageRectI(graphics, base, 0, 0, size, size);
+        GdipDisposeImage(base);
+    }
+    if (icon.overlay) {
+        GdipDrawImageRectI(graphics, static_cast<Gdiplus::GpImage*>(icon.overlay->nativeImage), 0, 0, size, size);
+    }
+    GdipDeleteGraphics(graphics);
+    const bool saved = SavePng(bitmap, pngPath);
+    GdipDisposeImage(bitmap);
+    return saved;
+}
+
+}  // namespace testdock

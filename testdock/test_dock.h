@@ -1,0 +1,140 @@
+// A dock of our own: loads a docklet module the way a dock does, gives each
+// icon a real window, answers the nine host callbacks (exported by name from
+// the program that links this library), records everything per icon, and lets
+// a caller drive timers, clicks, menus, saving and destruction.
+#pragma once
+
+#include "dock_image.h"
+#include "system_hooks.h"
+
+#include <windows.h>
+
+#include <memory>
+#include <string>
+#include <vector>
+
+namespace testdock {
+
+enum class EventKind {
+    Label,            // DockletSetLabel: text
+    ImageFile,        // DockletSetImageFile: text
+    Overlay,          // DockletSetImageOverlay: number = auto-delete flag, width/height of the image
+    LoadImage,        // DockletLoadGDIPlusImage: text, number = 1 when an image was returned
+    LockMouseEffect,  // number = flag
+    AttentionAnimation,
+    RemoveSelf,       // number = the argument
+    RootFolder,
+    RelativeFolder,
+};
+
+const char* EventName(EventKind kind);
+
+struct Event {
+    EventKind kind;
+    std::string text;
+    long long number = 0;
+    int width = 0;
+    int height = 0;
+};
+
+struct Icon {
+    HWND hwnd = nullptr;
+    void* instance = nullptr;
+    bool destroyed = false;
+    std::vector<Event> events;
+    std::string label;      // as the dock shows it now
+    std::string imageFile;  // base image, relative to the root folder
+    MsvcImageLayout* overlay = nullptr;  // the dock owns it; freed when replaced
+    bool removeRequested = false;
+
+    std::vector<const Event*> EventsOf(EventKind kind) const;
+    int Count(EventKind kind) const;
+};
+
+struct DockletInformation {
+    std::string name;
+    std::string author;
+    int version = 0;
+    std::string notes;
+};
+
+class TestDock {
+public:
+    // Loads the module (a path, or a name found beside the program).
+    explicit TestDock(const std::wstring& modulePath = L"VantrelDocklet.dll");
+    ~TestDock();
+    TestDock(const TestDock&) = delete;
+    TestDock& operator=(const TestDock&) = delete;
+
+    bool Loaded() const { return module_ != nullptr; }
+    HMODULE Module() const { return module_; }
+    // Names of the module's imports the dock replaced.
+    std::vector<std::string> ReplacedImports() const;
+
+    // Folders the dock reports; each ends with a backslash (or is empty).
+    std::string rootFolder;
+    std::string relativeFolder = "Docklets\\Vantrel\\";
+
+    DockletInformation Information();
+    // Creates an icon with its window; null INI names for a fresh icon.
+    Icon& CreateIcon(const char* iniFile = nullptr, const char* iniSection = nullptr);
+    void Destroy(Icon& icon);
+
+    void Tick(Icon& icon, UINT_PTR timerId);
+    // Forwards a window message; window is what the dock passes along (the icon's own when null).
+    void Message(Icon& icon, UINT message, WPARAM wParam, LPARAM lParam, HWND window = nullptr);
+    BOOL LeftClick(Icon& icon);
+    BOOL RightClick(Icon& icon);
+    BOOL LeftHeld(Icon& icon);
+    BOOL DoubleClick(Icon& icon);
+    INT_PTR Configure(Icon& icon);
+    INT_PTR Info(Icon& icon);
+    INT_PTR About(Icon& icon);
+    void Save(Icon& icon, const char* iniFile, const char* iniSection, bool forExport);
+    BOOL ExportFiles(Icon& icon, char* fileOut, int index);
+
+    // Pumps the thread's messages for a while, so real timers fire.
+    void Pump(DWORD milliseconds);
+
+    // The icon as the dock draws it: base image, then the overlay, 256x256.
+    bool SaveComposedIcon(const Icon& icon, const std::wstring& pngPath, int size = 256) const;
+    bool SaveOverlay(const Icon& icon, const std::wstring& pngPath) const;
+    // Full path of the icon's base image file.
+    std::wstring BaseImagePath(const Icon& icon) const;
+
+    std::vector<std::unique_ptr<Icon>>& Icons() { return icons_; }
+
+    // Callbacks arrive here from the exported host functions.
+    Icon* FindIcon(HWND hwnd);
+    void OnSetLabel(HWND hwnd, const char* text);
+    void OnSetImageFile(HWND hwnd, const char* path);
+    void OnSetImageOverlay(HWND hwnd, MsvcImageLayout* image, BOOL autoDelete);
+    MsvcImageLayout* OnLoadImage(const char* path);
+    void OnLockMouseEffect(HWND hwnd, BOOL lock);
+    void OnAttentionAnimation(HWND hwnd);
+    void OnGetRootFolder(HWND hwnd, char* buffer);
+    void OnGetRelativeFolder(HWND hwnd, char* buffer);
+    void OnRemoveSelf(HWND hwnd, WPARAM flag);
+
+    // The one dock that receives callbacks.
+    static TestDock* Active();
+
+    // Loads seen by the dock for images that belong to no icon.
+    std::vector<Event> looseEvents;
+
+private:
+    struct EntryPoints;
+    void Record(HWND hwnd, Event event);
+    HWND CreateIconWindow();
+
+    HMODULE module_ = nullptr;
+    std::unique_ptr<EntryPoints> entry_;
+    std::unique_ptr<InstalledHooks> hooks_;
+    std::vector<std::unique_ptr<Icon>> icons_;
+    ULONG_PTR gdiplusToken_ = 0;
+};
+
+// Text of a file in the ANSI code page as a wide string.
+std::wstring Widen(const std::string& text);
+
+}  // namespace testdock

@@ -1,0 +1,179 @@
+// Creation, timers and destruction of instances, seen from the dock.
+#include "dock_fixture.h"
+
+namespace vantrel_test {
+namespace {
+
+using LifecycleTest = DockTest;
+
+TEST_F(LifecycleTest, InformationNeedsNoInstance) {
+    const testdock::DockletInformation information = dock->Information();
+    EXPECT_EQ(information.name, "Vantrel Docklet");
+    EXPECT_EQ(information.author, "Brannoch");
+    EXPECT_EQ(information.version, 100);
+    EXPECT_EQ(information.notes, "A Vantrel Docklet for ObjectDock");
+    EXPECT_TRUE(dock->Icons().empty());
+}
+
+TEST_F(LifecycleTest, FreshIconAsksToBeConfiguredAndRunsOnlyTheSlowTimer) {
+    Icon& icon = dock->CreateIcon();
+    ASSERT_NE(icon.instance, nullptr);
+    EXPECT_EQ(icon.label, "Vantrel... configure docklet!");
+
+    const std::vector<TimerCall> calls = TimerCallsFor(icon);
+    ASSERT_FALSE(calls.empty());
+    bool slowSet = false;
+    for (const TimerCall& call : calls) {
+        if (call.set && call.id == kSlowTimer) {
+            slowSet = true;
+            EXPECT_EQ(call.period, 30000u);
+        }
+        EXPECT_FALSE(call.set && call.id == kFastTimer) << "no adapter is configured";
+    }
+    EXPECT_TRUE(slowSet);
+
+    ASSERT_EQ(Hooks().gdiplusStartups.size(), 1u);
+    const testdock::GdiplusStartupCall& startup = Hooks().gdiplusStartups[0];
+    EXPECT_EQ(startup.version, 1u);
+    EXPECT_FALSE(startup.debugCallback);
+    EXPECT_FALSE(startup.suppressBackgroundThread);
+    EXPECT_FALSE(startup.suppressExternalCodecs);
+}
+
+TEST_F(LifecycleTest, FailedGdiplusStartupIsShownOnTheLabelAndCreationGoesOn) {
+    Hooks().failGdiplusStartupWith = 2;
+    Icon& icon = dock->CreateIcon();
+    ASSERT_NE(icon.instance, nullptr);
+    EXPECT_EQ(icon.label, "Error: GdiplusStartup, 2");
+    EXPECT_TRUE(TimerRunning(icon, kSlowTimer));
+}
+
+TEST_F(LifecycleTest, MessagesOtherThanItsOwnTimersChangeNothing) {
+    Icon& icon = dock->CreateIcon();
+    Hooks().ClearLog();
+    const size_t eventsBefore = icon.events.size();
+
+    dock->Message(icon, WM_PAINT, 0, 0);
+    dock->Message(icon, WM_COMMAND, kFastTimer, 0);
+    dock->Tick(icon, 42);
+    dock->Tick(icon, kSlowTimer + 2);
+
+    EXPECT_TRUE(Hooks().timerCalls.empty());
+    EXPECT_EQ(icon.events.size(), eventsBefore);
+}
+
+TEST_F(LifecycleTest, TicksWhileNotConnectedStopTheFastTimer) {
+    Icon& icon = dock->CreateIcon();
+    for (UINT_PTR id : {kFastTimer, kSlowTimer}) {
+        Hooks().ClearLog();
+        dock->Tick(icon, id);
+        const std::vector<TimerCall> calls = TimerCallsFor(icon);
+        ASSERT_FALSE(calls.empty()) << "tick " << id;
+        EXPECT_FALSE(calls.back().set);
+        EXPECT_EQ(calls.back().id, kFastTimer);
+        for (const TimerCall& call : calls) {
+            EXPECT_FALSE(call.set && call.id == kFastTimer);
+            EXPECT_NE(call.id, kSlowTimer) << "the slow timer runs for the life of the instance";
+        }
+    }
+}
+
+TEST_F(LifecycleTest, TimerCallsUseTheInstancesOwnWindowNotTheMessageArgument) {
+    Icon& first = dock->CreateIcon();
+    Icon& second = dock->CreateIcon();
+    EXPECT_TRUE(TimerRunning(first, kSlowTimer));
+    EXPECT_TRUE(TimerRunning(second, kSlowTimer));
+
+    Hooks().ClearLog();
+    // A dock may pass any window with the message; the instance uses its own.
+    dock->Message(first, WM_TIMER, kFastTimer, 12345, second.hwnd);
+
+    ASSERT_EQ(Hooks().timerCalls.size(), 1u);
+    EXPECT_EQ(Hooks().timerCalls[0].hwnd, first.hwnd);
+    EXPECT_TRUE(TimerCallsFor(second).empty());
+}
+
+TEST_F(LifecycleTest, DestroyStopsBothTimersAndShutsGdiplusWithTheLatestToken) {
+    Icon& first = dock->CreateIcon();
+    Icon& second = dock->CreateIcon();
+    ASSERT_EQ(Hooks().gdiplusStartups.size(), 2u);
+    const ULONG_PTR secondToken = Hooks().gdiplusStartups[1].token;
+
+    dock->Destroy(first);
+    EXPECT_FALSE(TimerRunning(first, kSlowTimer));
+    EXPECT_FALSE(TimerRunning(first, kFastTimer));
+    EXPECT_TRUE(TimerRunning(second, kSlowTimer));
+    ASSERT_EQ(Hooks().gdiplusShutdowns.size(), 1u);
+    EXPECT_EQ(Hooks().gdiplusShutdowns[0], secondToken);
+
+    dock->Destroy(second);
+    EXPECT_EQ(Hooks().gdiplusShutdowns.size(), 2u);
+}
+
+TEST_F(LifecycleTest, LateTimerMessagesAfterDestroyFindNoTimer) {
+    Icon& icon = dock->CreateIcon();
+    dock->Destroy(icon);
+    // Real timers fire through the window: none may reach the freed instance.
+    dock->Pump(150);
+    EXPECT_FALSE(TimerRunning(icon, kSlowTimer));
+    EXPECT_FALSE(TimerRunning(icon, kFastTimer));
+}
+
+TEST_F(LifecycleTest, MissingHostCallbacksAreSkippedAndLookedUpOnEveryCall) {
+    Hooks().missingHostFunctions = {"DockletSetLabel"};
+    Icon& icon = dock->CreateIcon();
+    ASSERT_NE(icon.instance, nullptr);
+    EXPECT_EQ(icon.Count(EventKind::Label), 0);
+    EXPECT_TRUE(TimerRunning(icon, kSlowTimer));
+
+    Hooks().missingHostFunctions.clear();
+    Icon& second = dock->CreateIcon();
+    EXPECT_EQ(second.label, "Vantrel... configure docklet!");
+    int labelLookups = 0;
+    for (const std::string& name : Hooks().hostLookups) {
+        labelLookups += name == "DockletSetLabel";
+    }
+    EXPECT_GE(labelLookups, 2);
+}
+
+TEST_F(LifecycleTest, ClicksGiveTheirFixedResults) {
+    Icon& icon = dock->CreateIcon();
+    EXPECT_FALSE(dock->DoubleClick(icon));
+    EXPECT_TRUE(dock->LeftClick(icon));
+    // No command is configured: nothing runs and the icon does not animate.
+    EXPECT_TRUE(Hooks().shellCalls.empty());
+    EXPECT_EQ(icon.Count(EventKind::AttentionAnimation), 0);
+}
+
+TEST_F(LifecycleTest, LeftClickRunsTheConfiguredCommandAfterTheAnimation) {
+    const std::string ini = scratch->File("dock.ini");
+    WriteFile(ini, "[Icon1]\r\nCommand=C:\\Tools\\netmon.exe\r\nParameters=--adapter 2\r\n");
+    Icon& icon = dock->CreateIcon(ini.c_str(), "Icon1");
+    EXPECT_TRUE(dock->LeftClick(icon));
+    ASSERT_EQ(Hooks().shellCalls.size(), 1u);
+    const testdock::ShellCall& call = Hooks().shellCalls[0];
+    EXPECT_EQ(call.owner, nullptr);
+    EXPECT_EQ(call.verb, L"");
+    EXPECT_EQ(call.file, L"C:\\Tools\\netmon.exe");
+    EXPECT_EQ(call.parameters, L"--adapter 2");
+    EXPECT_EQ(call.directory, L"");
+    EXPECT_EQ(call.show, SW_SHOWDEFAULT);
+    EXPECT_EQ(icon.Count(EventKind::AttentionAnimation), 1);
+}
+
+TEST_F(LifecycleTest, NoImageLeaksOrIsDeletedTwiceAcrossCreateAndDestroy) {
+    for (int round = 0; round < 3; ++round) {
+        Icon& icon = dock->CreateIcon();
+        dock->Tick(icon, kSlowTimer);
+        dock->Tick(icon, kFastTimer);
+        dock->Destroy(icon);
+    }
+    const testdock::ImageCounters& counters = testdock::Counters();
+    EXPECT_EQ(counters.Live(), 0);
+    EXPECT_EQ(counters.deletedTwice, 0);
+    EXPECT_EQ(counters.LiveOverlays(), 0);
+    EXPECT_EQ(counters.malformedOverlays, 0);
+}
+
+}  // namespace
+}  // namespace vantrel_test

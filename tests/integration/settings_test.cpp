@@ -1,0 +1,187 @@
+// Loading, saving and exporting settings through the dock's INI file.
+#include "dock_fixture.h"
+
+#include <cstring>
+#include <utility>
+
+namespace vantrel_test {
+namespace {
+
+using Pairs = std::vector<std::pair<std::string, std::string>>;
+
+// The section's keys and values, in file order.
+Pairs ReadSection(const std::string& ini, const std::string& section) {
+    std::vector<char> buffer(65536);
+    DWORD length = GetPrivateProfileSectionA(section.c_str(), buffer.data(), static_cast<DWORD>(buffer.size()),
+                                             ini.c_str());
+    Pairs pairs;
+    for (DWORD at = 0; at < length;) {
+        std::string line(&buffer[at]);
+        at += static_cast<DWORD>(line.size()) + 1;
+        const size_t equals = line.find('=');
+        pairs.emplace_back(line.substr(0, equals), equals == std::string::npos ? "" : line.substr(equals + 1));
+    }
+    return pairs;
+}
+
+const Pairs kDefaults = {
+    {"Title", "Vantrel"},        {"Command", ""},           {"Parameters", ""},
+    {"ImagesFolder", "icons"},   {"FontName", "Tahoma"},    {"FontSize", "34"},
+    {"FontColor", "16777215"},   {"FontAlpha", "255"},      {"UploadColor", "16711680"},
+    {"UploadAlpha", "192"},      {"DownloadColor", "65280"}, {"DownloadAlpha", "193"},
+    {"BackgroundColor", "0"},    {"BackgroundAlpha", "91"}, {"FrameColor", "16777215"},
+    {"FrameAlpha", "91"},        {"DockletData", "11"},     {"LabelData", "8"},
+    {"InterfaceDescription", ""}, {"GUID", ""},              {"MACAddress", ""},
+    {"IpV4Address", ""},         {"IpV4Gateway", ""},       {"NetMask", ""},
+    {"IPAddressUrl", ""},
+};
+
+std::string ValueOf(const Pairs& pairs, const std::string& key) {
+    for (const auto& [name, value] : pairs) {
+        if (name == key) {
+            return value;
+        }
+    }
+    return "<missing>";
+}
+
+class SettingsTest : public DockTest {
+protected:
+    // Creates an icon from ini/section, saves it to a fresh file and returns what was written.
+    Pairs LoadAndSave(const std::string& ini, const char* section) {
+        Icon& icon = dock->CreateIcon(ini.c_str(), section);
+        const std::string out = scratch->File("saved-" + std::to_string(++saves_) + ".ini");
+        dock->Save(icon, out.c_str(), "Saved", false);
+        return ReadSection(out, "Saved");
+    }
+
+private:
+    int saves_ = 0;
+};
+
+TEST_F(SettingsTest, FreshIconSavesAll25KeysWithDefaultsInOrder) {
+    Icon& icon = dock->CreateIcon();
+    const std::string ini = scratch->File("dock.ini");
+    dock->Save(icon, ini.c_str(), "Docklet1", false);
+    EXPECT_EQ(ReadSection(ini, "Docklet1"), kDefaults);
+}
+
+TEST_F(SettingsTest, SaveForExportWritesTheSameFile) {
+    Icon& icon = dock->CreateIcon();
+    const std::string plain = scratch->File("plain.ini");
+    const std::string exported = scratch->File("export.ini");
+    dock->Save(icon, plain.c_str(), "S", false);
+    dock->Save(icon, exported.c_str(), "S", true);
+    EXPECT_FALSE(ReadFile(plain).empty());
+    EXPECT_EQ(ReadFile(plain), ReadFile(exported));
+}
+
+TEST_F(SettingsTest, SectionWithoutKeysLoadsDefaultsWithoutTheConfigureLabel) {
+    const std::string ini = scratch->File("empty.ini");
+    WriteFile(ini, "[Other]\r\nTitle=Elsewhere\r\n");
+    Icon& icon = dock->CreateIcon(ini.c_str(), "Missing");
+    EXPECT_EQ(icon.Count(EventKind::Label), 0);
+    const std::string out = scratch->File("out.ini");
+    dock->Save(icon, out.c_str(), "S", false);
+    EXPECT_EQ(ReadSection(out, "S"), kDefaults);
+}
+
+TEST_F(SettingsTest, NumbersParseLikeWtoiAndAlphasKeepTheirLowByte) {
+    const std::string ini = scratch->File("numbers.ini");
+    WriteFile(ini,
+              "[N]\r\nFontSize=12px\r\nFontAlpha=300\r\nUploadAlpha=-1\r\nDownloadAlpha=abc\r\n"
+              "FrameAlpha=  +77\r\nFontColor=255\r\nDockletData=-5\r\nLabelData=99999999999999999999999\r\n");
+    const Pairs saved = LoadAndSave(ini, "N");
+    EXPECT_EQ(ValueOf(saved, "FontSize"), "12");
+    EXPECT_EQ(ValueOf(saved, "FontAlpha"), "44");
+    EXPECT_EQ(ValueOf(saved, "UploadAlpha"), "255");
+    EXPECT_EQ(ValueOf(saved, "DownloadAlpha"), "0");
+    EXPECT_EQ(ValueOf(saved, "FrameAlpha"), "77");
+    EXPECT_EQ(ValueOf(saved, "FontColor"), "255");
+    EXPECT_EQ(ValueOf(saved, "DockletData"), "-5");
+    // Read as at most 19 characters, then parsed: no wrap into nonsense, no crash.
+    const std::string label = ValueOf(saved, "LabelData");
+    EXPECT_NE(label, "<missing>");
+    EXPECT_NE(label, "8");
+}
+
+TEST_F(SettingsTest, TextsAreCutToTheirReadLimits) {
+    const std::string ini = scratch->File("long.ini");
+    const std::string title(300, 'T');
+    const std::string mac = "00:11:22:33:44:55:66:77";
+    const std::string font(40, 'F');
+    WriteFile(ini, "[L]\r\nTitle=" + title + "\r\nMACAddress=" + mac + "\r\nFontName=" + font +
+                       "\r\nIpV4Address=255.255.255.255.255\r\n");
+    const Pairs saved = LoadAndSave(ini, "L");
+    EXPECT_EQ(ValueOf(saved, "Title"), std::string(259, 'T'));
+    EXPECT_EQ(ValueOf(saved, "MACAddress"), mac.substr(0, 17));
+    EXPECT_EQ(ValueOf(saved, "FontName"), std::string(31, 'F'));
+    EXPECT_EQ(ValueOf(saved, "IpV4Address"), std::string("255.255.255.255"));
+}
+
+TEST_F(SettingsTest, StoredValuesSurviveALoadSaveRoundTrip) {
+    const std::string ini = scratch->File("round.ini");
+    Pairs stored = kDefaults;
+    stored[0].second = "My Link";
+    stored[1].second = "C:\\Windows\\notepad.exe";
+    stored[3].second = "glass";
+    stored[5].second = "40";
+    stored[16].second = "63";
+    stored[17].second = "33";
+    stored[18].second = "Fast Ethernet (PCI/2) #2";
+    stored[19].second = "{01234567-89AB-CDEF-0123-456789ABCDEF}";
+    stored[24].second = "http://127.0.0.1:8080/ip";
+    std::string content = "[R]\r\n";
+    for (const auto& [key, value] : stored) {
+        content += key + "=" + value + "\r\n";
+    }
+    WriteFile(ini, content);
+    EXPECT_EQ(LoadAndSave(ini, "R"), stored);
+}
+
+TEST_F(SettingsTest, NonAsciiPathsNameTheRightFile) {
+    // The dock passes INI names in the ANSI code page (1252 here): e-acute is one byte.
+    ScratchFolder folder("vantrel-caf\xe9");
+    const std::string ini = folder.File("r\xe9glages.ini");
+    WriteFile(ini, "[Ic\xf4ne]\r\nTitle=Caf\xe9 link\r\nFontSize=21\r\n");
+    Icon& icon = dock->CreateIcon(ini.c_str(), "Ic\xf4ne");
+    EXPECT_EQ(icon.Count(EventKind::Label), 0);
+
+    dock->Save(icon, ini.c_str(), "Ic\xf4ne", false);
+    const Pairs saved = ReadSection(ini, "Ic\xf4ne");
+    EXPECT_EQ(ValueOf(saved, "Title"), "Caf\xe9 link");
+    EXPECT_EQ(ValueOf(saved, "FontSize"), "21");
+    EXPECT_EQ(saved.size(), 25u);
+}
+
+TEST_F(SettingsTest, ExportNamesTheImageSetFolderOnlyForIndexZero) {
+    Icon& icon = dock->CreateIcon();
+    char out[261];
+    std::memset(out, 'x', sizeof out);
+    EXPECT_FALSE(dock->ExportFiles(icon, out, 1));
+    EXPECT_EQ(out[0], 'x') << "index 1 leaves the buffer alone";
+    EXPECT_FALSE(dock->ExportFiles(icon, out, -1));
+
+    ASSERT_TRUE(dock->ExportFiles(icon, out, 0));
+    EXPECT_STREQ(out, "Docklets\\Vantrel\\icons");
+}
+
+TEST_F(SettingsTest, ExportRefusesAPathThatDoesNotFitTheDocksBuffer) {
+    const std::string ini = scratch->File("export.ini");
+    WriteFile(ini, "[E]\r\nImagesFolder=" + std::string(250, 'i') + "\r\n");
+    Icon& icon = dock->CreateIcon(ini.c_str(), "E");
+
+    // 17 + 250 characters do not fit 260 and a terminator.
+    std::vector<char> out(1024, 'x');
+    EXPECT_FALSE(dock->ExportFiles(icon, out.data(), 0));
+    EXPECT_EQ(out[0], 'x');
+    EXPECT_EQ(out[261], 'x');
+
+    // Exactly 260 characters still fit.
+    dock->relativeFolder = std::string(9, 'r') + "\\";
+    ASSERT_TRUE(dock->ExportFiles(icon, out.data(), 0));
+    EXPECT_EQ(std::string(out.data()).size(), 261u - 1);
+}
+
+}  // namespace
+}  // namespace vantrel_test
