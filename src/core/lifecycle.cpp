@@ -2,8 +2,12 @@
 
 #include "core/gdiplus_session.h"
 #include "core/host_api.h"
+#include "core/refresh.h"
 #include "core/settings.h"
 #include "core/timers.h"
+#include "measure/rate_histories.h"
+#include "measure/traffic_sampler.h"
+#include "render/image_set.h"
 
 #include <cstdio>
 #include <cstdlib>
@@ -29,8 +33,13 @@ DockletInstance* CreateInstance(HWND hwndDocklet, HINSTANCE hInstance, const cha
 }
 
 void InitInstance(DockletInstance* instance) noexcept {
+    instance->samplerReady = TakeInitialSamples(instance) ? 1 : 0;
+    CreateRateHistories(instance);
+    LoadImageSet(instance);
+    RefreshAdapterState(instance);
     StartSlowTimer(instance);
     if (instance->connected) {
+        RefreshDisplay(instance);
         StartFastTimer(instance);
     }
 }
@@ -39,10 +48,13 @@ void DispatchMessageToInstance(DockletInstance* instance, UINT message, WPARAM w
     if (message != WM_TIMER) {
         return;
     }
-    if (wParam != SLOW_TIMER_ID && wParam != FAST_TIMER_ID) {
+    if (wParam == SLOW_TIMER_ID) {
+        RefreshAdapterState(instance);
+    } else if (wParam != FAST_TIMER_ID) {
         return;
     }
     if (instance->connected) {
+        RefreshDisplay(instance);
         if (!instance->fastTimerRunning) {
             StartFastTimer(instance);
         }
@@ -54,6 +66,8 @@ void DispatchMessageToInstance(DockletInstance* instance, UINT message, WPARAM w
 void DestroyInstance(DockletInstance* instance) noexcept {
     // A timer message still queued for the window must find no timer to deliver.
     StopBothTimers(instance);
+    DestroyRateHistories(instance);
+    ReleaseImageSet(instance);
     StopGdiplus();
     std::free(instance);
 }

@@ -108,15 +108,27 @@ TEST_F(SettingsTest, NumbersParseLikeWtoiAndAlphasKeepTheirLowByte) {
 TEST_F(SettingsTest, TextsAreCutToTheirReadLimits) {
     const std::string ini = scratch->File("long.ini");
     const std::string title(300, 'T');
-    const std::string mac = "00:11:22:33:44:55:66:77";
     const std::string font(40, 'F');
-    WriteFile(ini, "[L]\r\nTitle=" + title + "\r\nMACAddress=" + mac + "\r\nFontName=" + font +
-                       "\r\nIpV4Address=255.255.255.255.255\r\n");
+    const std::string description(300, 'D');
+    WriteFile(ini, "[L]\r\nTitle=" + title + "\r\nFontName=" + font + "\r\nInterfaceDescription=" + description +
+                       "\r\nImagesFolder=" + std::string(280, 'i') + "\r\n");
     const Pairs saved = LoadAndSave(ini, "L");
     EXPECT_EQ(ValueOf(saved, "Title"), std::string(259, 'T'));
-    EXPECT_EQ(ValueOf(saved, "MACAddress"), mac.substr(0, 17));
     EXPECT_EQ(ValueOf(saved, "FontName"), std::string(31, 'F'));
-    EXPECT_EQ(ValueOf(saved, "IpV4Address"), std::string("255.255.255.255"));
+    EXPECT_EQ(ValueOf(saved, "InterfaceDescription"), std::string(255, 'D'));
+    EXPECT_EQ(ValueOf(saved, "ImagesFolder"), std::string(259, 'i'));
+}
+
+TEST_F(SettingsTest, StoredAddressesAreReplacedByTheRefreshThatEndsCreation) {
+    const std::string ini = scratch->File("addresses.ini");
+    WriteFile(ini, "[A]\r\nMACAddress=00:11:22:33:44:55\r\nIpV4Address=10.1.2.3\r\nIpV4Gateway=10.1.2.1\r\n"
+                   "NetMask=255.0.0.0\r\n");
+    const Pairs saved = LoadAndSave(ini, "A");
+    // No adapter is configured, so the refresh leaves the address fields empty.
+    EXPECT_EQ(ValueOf(saved, "MACAddress"), "");
+    EXPECT_EQ(ValueOf(saved, "IpV4Address"), "");
+    EXPECT_EQ(ValueOf(saved, "IpV4Gateway"), "");
+    EXPECT_EQ(ValueOf(saved, "NetMask"), "");
 }
 
 TEST_F(SettingsTest, StoredValuesSurviveALoadSaveRoundTrip) {

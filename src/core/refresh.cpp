@@ -1,0 +1,98 @@
+#include "core/refresh.h"
+
+#include "core/host_api.h"
+#include "core/host_image.h"
+#include "core/text.h"
+#include "core/timers.h"
+#include "measure/adapter_discovery.h"
+#include "measure/traffic_sampler.h"
+#include "render/icon_composer.h"
+
+#include <cstdio>
+#include <cstring>
+
+namespace {
+
+bool AdapterUp(const DockletInstance* instance) noexcept {
+    return instance->connected != 0 && instance->operStatus == 1;
+}
+
+// Names a file of the image set to the dock as the icon's base image. A path
+// that does not fit, or a folder name without an ANSI form, would name another
+// file: then nothing is sent and the dock keeps its current image.
+void SetBaseImage(const DockletInstance* instance, const char* relativeFolder, const char* fileName) noexcept {
+    const char* shown = (instance->dockletData & kHideIcons) ? "empty.png" : fileName;
+    char imagesFolder[kBaseImagePathCapacity];
+    if (!WideToAnsi(instance->imagesFolder, imagesFolder, sizeof imagesFolder)) {
+        return;
+    }
+    char path[kBaseImagePathCapacity];
+    const int length = std::snprintf(path, sizeof path, "%s%s\\%s", relativeFolder, imagesFolder, shown);
+    if (length < 0 || static_cast<size_t>(length) >= sizeof path) {
+        return;
+    }
+    host::DockletSetImageFile(instance->hwndDocklet, path);
+}
+
+void PushOverlay(const DockletInstance* instance) noexcept {
+    if (HostImage* overlay = WrapBitmapForHost(ComposeIcon(instance))) {
+        host::DockletSetImageOverlay(instance->hwndDocklet, overlay);
+    }
+}
+
+}  // namespace
+
+void RefreshAdapterState(DockletInstance* instance) noexcept {
+    char relativeFolder[kHostFolderCapacity];
+    host::DockletGetRelativeFolder(instance->hwndDocklet, relativeFolder);
+
+    if (instance->interfaceDescription[0] != L'\0') {
+        DiscoverAdapter(instance);
+    }
+    if (instance->interfaceDescription[0] != L'\0' && AdapterUp(instance)) {
+        SetBaseImage(instance, relativeFolder, "background.png");
+    } else {
+        // Present but not up counts as missing.
+        StopFastTimer(instance);
+        SetBaseImage(instance, relativeFolder, "na.png");
+        ResetAdapterState(instance);
+    }
+    PushOverlay(instance);
+}
+
+void FormatLabel(const DockletInstance* instance, char* label, size_t capacity) noexcept {
+    const uint32_t bits = instance->labelData;
+    if (bits & kLabelHidden) {
+        CopyText(label, capacity, "");
+    } else if (bits & kLabelUpload) {
+        std::snprintf(label, capacity, "Upload: %.1fK", instance->uploadRate);
+    } else if (bits & kLabelDownload) {
+        std::snprintf(label, capacity, "Download: %.1fK", instance->downloadRate);
+    } else if (bits & kLabelTotal) {
+        std::snprintf(label, capacity, "Total Transfer: %.1fK", instance->totalRate);
+    } else if (bits & kLabelBandwidth) {
+        std::snprintf(label, capacity, "Bandwidth: %.1fK", instance->bandwidth);
+    } else if (bits & kLabelTitle) {
+        WideToAnsiCut(instance->title, label, capacity);
+    } else if (bits & kLabelIpAddress) {
+        WideToAnsiCut(instance->ipV4Address, label, capacity);
+    } else {
+        CopyText(label, capacity, "Unknown Label Type");
+    }
+}
+
+void RefreshDisplay(DockletInstance* instance) noexcept {
+    if (instance->interfaceDescription[0] == L'\0') {
+        return;
+    }
+    SampleTraffic(instance);
+
+    char label[kLabelCapacity];
+    FormatLabel(instance, label, sizeof label);
+    host::DockletSetLabel(instance->hwndDocklet, label);
+    // With the label hidden the icon changes only with the adapter state.
+    if (instance->labelData & kLabelHidden) {
+        return;
+    }
+    PushOverlay(instance);
+}

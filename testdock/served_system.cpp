@@ -1,0 +1,229 @@
+#include "served_system.h"
+
+#include <ws2tcpip.h>
+
+#include <cstring>
+
+namespace testdock {
+
+void PerfDataServer::Install(SystemHooks& hooks) {
+    hooks.regQueryValue = [this](HKEY key, const wchar_t*, DWORD*, BYTE* data, DWORD* size) -> LSTATUS {
+        if (key != HKEY_PERFORMANCE_DATA) {
+            return ERROR_FILE_NOT_FOUND;
+        }
+        return Answer(data, size);
+    };
+}
+
+LSTATUS PerfDataServer::Answer(BYTE* data, DWORD* size) {
+    if (replies_.empty()) {
+        return ERROR_FILE_NOT_FOUND;
+    }
+    const size_t index = next_ < replies_.size() ? next_ : replies_.size() - 1;
+    const PerfReply& reply = replies_[index];
+    lastBufferSize = size ? *size : 0;
+    if (reply.error != ERROR_SUCCESS) {
+        ++next_;
+        ++answered;
+        return reply.error;
+    }
+    if (!size || *size < reply.block.size()) {
+        ++moreDataReplies;
+        return ERROR_MORE_DATA;
+    }
+    std::memcpy(data, reply.block.data(), reply.block.size());
+    *size = static_cast<DWORD>(reply.block.size());
+    ++next_;
+    ++answered;
+    return ERROR_SUCCESS;
+}
+
+namespace {
+
+// Hands out aligned pieces of the caller's buffer, or only counts when the
+// buffer is null.
+class Arena {
+public:
+    Arena(unsigned char* base, size_t capacity) : base_(base), capacity_(capacity) {}
+    void* Take(size_t bytes) {
+        used_ = (used_ + 7) & ~static_cast<size_t>(7);
+        void* piece = base_ ? base_ + used_ : nullptr;
+        used_ += bytes;
+        if (piece) {
+            std::memset(piece, 0, bytes);
+        }
+        return piece;
+    }
+    size_t Used() const { return used_; }
+    bool Writing() const { return base_ != nullptr; }
+    size_t Capacity() const { return capacity_; }
+
+private:
+    unsigned char* base_;
+    size_t capacity_;
+    size_t used_ = 0;
+};
+
+void CopyAddress(IP_ADDR_STRING& target, const std::string& address, const std::string& mask = "") {
+    lstrcpynA(target.IpAddress.String, address.c_str(), sizeof target.IpAddress.String);
+    lstrcpynA(target.IpMask.String, mask.c_str(), sizeof target.IpMask.String);
+}
+
+void LayOutInfo(Arena& arena, const std::vector<AdapterSpec>& adapters) {
+    IP_ADAPTER_INFO* previous = nullptr;
+    for (const AdapterSpec& spec : adapters) {
+        if (!spec.inInfoList) {
+            continue;
+        }
+        auto* entry = static_cast<IP_ADAPTER_INFO*>(arena.Take(sizeof(IP_ADAPTER_INFO)));
+        if (!arena.Writing()) {
+            continue;
+        }
+        if (previous) {
+            previous->Next = entry;
+        }
+        previous = entry;
+        lstrcpynA(entry->AdapterName, spec.guid.c_str(), sizeof entry->AdapterName);
+        lstrcpynA(entry->Description, spec.description.c_str(), sizeof entry->Description);
+        entry->AddressLength = static_cast<UINT>(spec.mac.size());
+        std::memcpy(entry->Address, spec.mac.data(), spec.mac.size() < MAX_ADAPTER_ADDRESS_LENGTH
+                                                         ? spec.mac.size() : MAX_ADAPTER_ADDRESS_LENGTH);
+        entry->Type = MIB_IF_TYPE_ETHERNET;
+        CopyAddress(entry->IpAddressList, spec.ipAddress, spec.netMask);
+        CopyAddress(entry->GatewayList, spec.gateway);
+        entry->DhcpEnabled = spec.dhcpEnabled;
+        CopyAddress(entry->DhcpServer, spec.dhcpServer);
+        entry->LeaseObtained = static_cast<time_t>(spec.leaseObtained);
+        entry->LeaseExpires = static_cast<time_t>(spec.leaseExpires);
+        entry->HaveWins = spec.haveWins;
+        CopyAddress(entry->PrimaryWinsServer, spec.primaryWins);
+        CopyAddress(entry->SecondaryWinsServer, spec.secondaryWins);
+    }
+}
+
+wchar_t* PlaceWide(Arena& arena, const std::wstring& text) {
+    auto* copy = static_cast<wchar_t*>(arena.Take((text.size() + 1) * sizeof(wchar_t)));
+    if (copy) {
+        std::memcpy(copy, text.c_str(), (text.size() + 1) * sizeof(wchar_t));
+    }
+    return copy;
+}
+
+char* PlaceNarrow(Arena& arena, const std::string& text) {
+    auto* copy = static_cast<char*>(arena.Take(text.size() + 1));
+    if (copy) {
+        std::memcpy(copy, text.c_str(), text.size() + 1);
+    }
+    return copy;
+}
+
+void PlaceDnsServer(Arena& arena, IP_ADAPTER_DNS_SERVER_ADDRESS* entry, const std::string& text) {
+    sockaddr_in v4{};
+    sockaddr_in6 v6{};
+    const bool isV4 = InetPtonA(AF_INET, text.c_str(), &v4.sin_addr) == 1;
+    const size_t length = isV4 ? sizeof v4 : sizeof v6;
+    auto* address = static_cast<unsigned char*>(arena.Take(length));
+    if (!entry) {
+        return;
+    }
+    if (isV4) {
+        v4.sin_family = AF_INET;
+        std::memcpy(address, &v4, sizeof v4);
+    } else {
+        v6.sin6_family = AF_INET6;
+        InetPtonA(AF_INET6, text.c_str(), &v6.sin6_addr);
+        std::memcpy(address, &v6, sizeof v6);
+    }
+    entry->Length = sizeof *entry;
+    entry->Address.lpSockaddr = reinterpret_cast<sockaddr*>(address);
+    entry->Address.iSockaddrLength = static_cast<INT>(length);
+}
+
+void LayOutAddresses(Arena& arena, const std::vector<AdapterSpec>& adapters) {
+    IP_ADAPTER_ADDRESSES* previous = nullptr;
+    for (const AdapterSpec& spec : adapters) {
+        if (!spec.inAddressesList) {
+            continue;
+        }
+        auto* entry = static_cast<IP_ADAPTER_ADDRESSES*>(arena.Take(sizeof(IP_ADAPTER_ADDRESSES)));
+        if (entry) {
+            entry->Length = sizeof *entry;
+            if (previous) {
+                previous->Next = entry;
+            }
+            previous = entry;
+            entry->OperStatus = spec.operStatus;
+            entry->PhysicalAddressLength = static_cast<DWORD>(spec.mac.size() < 8 ? spec.mac.size() : 8);
+            std::memcpy(entry->PhysicalAddress, spec.mac.data(), entry->PhysicalAddressLength);
+        }
+        char* name = PlaceNarrow(arena, spec.guid);
+        std::wstring wideDescription(spec.description.begin(), spec.description.end());
+        wchar_t* description = PlaceWide(arena, wideDescription);
+        wchar_t* friendly = PlaceWide(arena, spec.friendlyName);
+        wchar_t* suffix = PlaceWide(arena, spec.dnsSuffix);
+        IP_ADAPTER_DNS_SERVER_ADDRESS* lastDns = nullptr;
+        for (const std::string& server : spec.dnsServers) {
+            auto* dns = static_cast<IP_ADAPTER_DNS_SERVER_ADDRESS*>(arena.Take(sizeof(IP_ADAPTER_DNS_SERVER_ADDRESS)));
+            PlaceDnsServer(arena, dns, server);
+            if (entry) {
+                (lastDns ? lastDns->Next : entry->FirstDnsServerAddress) = dns;
+                lastDns = dns;
+            }
+        }
+        if (entry) {
+            entry->AdapterName = name;
+            entry->Description = description;
+            entry->FriendlyName = friendly;
+            entry->DnsSuffix = suffix;
+        }
+    }
+}
+
+}  // namespace
+
+void AdapterServer::Install(SystemHooks& hooks) {
+    hooks.adaptersInfo = [this](IP_ADAPTER_INFO* buffer, ULONG* size) { return AnswerInfo(buffer, size); };
+    hooks.adaptersAddresses = [this](ULONG, ULONG, IP_ADAPTER_ADDRESSES* buffer, ULONG* size) {
+        return AnswerAddresses(buffer, size);
+    };
+}
+
+ULONG AdapterServer::AnswerInfo(IP_ADAPTER_INFO* buffer, ULONG* size) {
+    if (infoError != ERROR_SUCCESS) {
+        return infoError;
+    }
+    Arena counting(nullptr, 0);
+    LayOutInfo(counting, adapters);
+    if (counting.Used() == 0) {
+        return ERROR_NO_DATA;
+    }
+    if (!buffer || *size < counting.Used()) {
+        *size = static_cast<ULONG>(counting.Used());
+        ++overflowReplies;
+        return ERROR_BUFFER_OVERFLOW;
+    }
+    Arena arena(reinterpret_cast<unsigned char*>(buffer), *size);
+    LayOutInfo(arena, adapters);
+    return ERROR_SUCCESS;
+}
+
+ULONG AdapterServer::AnswerAddresses(IP_ADAPTER_ADDRESSES* buffer, ULONG* size) {
+    if (addressesError != ERROR_SUCCESS) {
+        return addressesError;
+    }
+    Arena counting(nullptr, 0);
+    LayOutAddresses(counting, adapters);
+    if (counting.Used() == 0) {
+        return ERROR_NO_DATA;
+    }
+    if (!buffer || *size < counting.Used()) {
+        *size = static_cast<ULONG>(counting.Used());
+        ++overflowReplies;
+        return ERROR_BUFFER_OVERFLOW;
+    }
+    Arena arena(reinterpret_cast<unsigned char*>(buffer), *size);
+    LayOutAddresses(arena, adapters);
+    return ERROR_SUCCESS;
+}
+
+}  // namespace testdock
