@@ -4,6 +4,7 @@
 #pragma once
 
 #include <winsock2.h>
+#include <ws2tcpip.h>
 #include <windows.h>
 #include <iphlpapi.h>
 

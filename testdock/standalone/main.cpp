@@ -2,7 +2,13 @@
 // and label) and prints every call the docklet makes to the dock.
 //
 //   vantrel_dock [--module DLL] [--root DIR\] [--relative REL\]
-//                [--ini FILE --section NAME]... [--seconds N]
+//                [--ini FILE --section NAME]... [--fresh] [--adapter auto|N|NAME]
+//                [--list-adapters] [--scripted] [--snapshot DIR] [--seconds N]
+//
+// Unless --scripted is given, the docklet measures the machine's real
+// interfaces. --adapter writes the chosen adapter into each icon's INI section
+// before the icon starts.
+#include "live_system.h"
 #include "test_dock.h"
 
 #include <objidl.h>
@@ -27,6 +33,10 @@ struct Options {
     std::string relative;
     std::vector<std::pair<std::string, std::string>> icons;  // INI file and section; empty for a fresh icon
     double seconds = 0;  // 0: until the window is closed
+    std::wstring adapter;
+    bool listAdapters = false;
+    bool live = true;
+    std::wstring snapshotFolder;
 };
 
 std::string Narrow(const wchar_t* text) {
@@ -57,6 +67,14 @@ bool ParseOptions(int argc, wchar_t** argv, Options& options) {
             options.icons.emplace_back("", "");
         } else if (arg == L"--seconds" && (value = next())) {
             options.seconds = _wtof(value);
+        } else if (arg == L"--adapter" && (value = next())) {
+            options.adapter = value;
+        } else if (arg == L"--list-adapters") {
+            options.listAdapters = true;
+        } else if (arg == L"--scripted") {
+            options.live = false;
+        } else if (arg == L"--snapshot" && (value = next())) {
+            options.snapshotFolder = value;
         } else {
             std::fwprintf(stderr, L"vantrel_dock: unknown or incomplete option %ls\n", arg.c_str());
             return false;
@@ -89,8 +107,10 @@ void PrintEvent(size_t iconNumber, const Event& event) {
     std::printf("\n");
 }
 
-constexpr int kCell = 160;
-constexpr int kIconSize = 128;
+// Each icon is one row: its real size, then the sizes docks show it at.
+constexpr int kSizes[] = {256, 128, 64, 48};
+constexpr int kRowHeight = 256 + 48;
+constexpr int kRowWidth = 256 + 128 + 64 + 48 + 5 * 16;
 
 void PaintIcons(HWND window, HDC dc, TestDock& dock) {
     RECT client;
@@ -103,23 +123,59 @@ void PaintIcons(HWND window, HDC dc, TestDock& dock) {
     GdipSetInterpolationMode(graphics, Gdiplus::InterpolationModeHighQuality);
     SetBkMode(dc, TRANSPARENT);
     SetTextColor(dc, RGB(255, 255, 255));
-    int x = 16;
+    int y = 8;
     for (auto& icon : dock.Icons()) {
         Gdiplus::GpImage* base = nullptr;
-        if (!icon->imageFile.empty() &&
-            GdipLoadImageFromFile(dock.BaseImagePath(*icon).c_str(), &base) == Gdiplus::Ok) {
-            GdipDrawImageRectI(graphics, base, x, 8, kIconSize, kIconSize);
+        if (!icon->imageFile.empty()) {
+            GdipLoadImageFromFile(dock.BaseImagePath(*icon).c_str(), &base);
+        }
+        int x = 16;
+        for (int size : kSizes) {
+            const int top = y + (256 - size) / 2;
+            if (base) {
+                GdipDrawImageRectI(graphics, base, x, top, size, size);
+            }
+            if (icon->overlay) {
+                GdipDrawImageRectI(graphics, static_cast<Gdiplus::GpImage*>(icon->overlay->nativeImage), x, top,
+                                   size, size);
+            }
+            x += size + 16;
+        }
+        if (base) {
             GdipDisposeImage(base);
         }
-        if (icon->overlay) {
-            GdipDrawImageRectI(graphics, static_cast<Gdiplus::GpImage*>(icon->overlay->nativeImage), x, 8,
-                               kIconSize, kIconSize);
-        }
-        RECT labelRect{x - 16, 8 + kIconSize + 4, x - 16 + kCell, 8 + kIconSize + 40};
-        DrawTextA(dc, icon->label.c_str(), -1, &labelRect, DT_CENTER | DT_WORDBREAK | DT_NOPREFIX);
-        x += kCell;
+        RECT labelRect{16, y + 260, kRowWidth - 16, y + kRowHeight};
+        DrawTextA(dc, icon->label.c_str(), -1, &labelRect, DT_CENTER | DT_SINGLELINE | DT_NOPREFIX);
+        y += kRowHeight;
     }
     GdipDeleteGraphics(graphics);
+}
+
+// Writes the chosen adapter into every stored icon's section.
+bool WriteChosenAdapter(const Options& options) {
+    testdock::LiveAdapter adapter;
+    if (!testdock::ChooseLiveAdapter(options.adapter, &adapter)) {
+        std::fwprintf(stderr, L"vantrel_dock: no adapter matches '%ls' (see --list-adapters)\n",
+                      options.adapter.c_str());
+        return false;
+    }
+    std::printf("dock: watching adapter %s %s\n", Narrow(adapter.description.c_str()).c_str(), adapter.guid.c_str());
+    for (const auto& [ini, section] : options.icons) {
+        if (ini.empty()) {
+            continue;
+        }
+        const std::wstring file = testdock::Widen(ini);
+        const std::wstring name = testdock::Widen(section);
+        WritePrivateProfileStringW(name.c_str(), L"InterfaceDescription", adapter.description.c_str(), file.c_str());
+        WritePrivateProfileStringW(name.c_str(), L"GUID", testdock::Widen(adapter.guid).c_str(), file.c_str());
+    }
+    return true;
+}
+
+void SaveSnapshots(TestDock& dock, const std::wstring& folder) {
+    for (size_t i = 0; i < dock.Icons().size(); ++i) {
+        dock.SaveComposedIcon(*dock.Icons()[i], folder + L"\\icon" + std::to_wstring(i + 1) + L".png");
+    }
 }
 
 TestDock* paintedDock = nullptr;
@@ -150,9 +206,11 @@ HWND CreateDockWindow(size_t iconCount) {
     windowClass.hCursor = LoadCursorW(nullptr, reinterpret_cast<LPCWSTR>(IDC_ARROW));
     windowClass.lpszClassName = L"VantrelStandaloneDock";
     RegisterClassW(&windowClass);
-    const int width = static_cast<int>(iconCount) * kCell + 32;
+    RECT frame{0, 0, kRowWidth, static_cast<LONG>(iconCount) * kRowHeight + 8};
+    AdjustWindowRect(&frame, WS_OVERLAPPEDWINDOW, FALSE);
     HWND window = CreateWindowExW(0, windowClass.lpszClassName, L"Vantrel dock", WS_OVERLAPPEDWINDOW | WS_VISIBLE,
-                                  40, 40, width, 240, nullptr, nullptr, windowClass.hInstance, nullptr);
+                                  40, 40, frame.right - frame.left, frame.bottom - frame.top, nullptr, nullptr,
+                                  windowClass.hInstance, nullptr);
     return window;
 }
 
@@ -165,8 +223,23 @@ int wmain(int argc, wchar_t** argv) {
     }
     setvbuf(stdout, nullptr, _IONBF, 0);
 
+    if (options.listAdapters) {
+        int number = 0;
+        for (const testdock::LiveAdapter& adapter : testdock::ListLiveAdapters()) {
+            std::printf("%d: %s %s%s (%s)\n", ++number, Narrow(adapter.description.c_str()).c_str(),
+                        adapter.up ? "up" : "down", adapter.loopback ? " loopback" : "", adapter.guid.c_str());
+        }
+        return 0;
+    }
+    if (!options.adapter.empty() && !WriteChosenAdapter(options)) {
+        return 1;
+    }
+
     testdock::Hooks().realShell = true;
     testdock::Hooks().realMenus = true;
+    if (options.live) {
+        testdock::ServeLiveCounters(testdock::Hooks());
+    }
     TestDock dock(options.module);
     if (!dock.Loaded()) {
         std::fwprintf(stderr, L"vantrel_dock: cannot load %ls\n", options.module.c_str());
@@ -192,12 +265,17 @@ int wmain(int argc, wchar_t** argv) {
     std::vector<size_t> printed(dock.Icons().size(), 0);
     auto printNewEvents = [&] {
         bool any = false;
+        bool newOverlay = false;
         for (size_t i = 0; i < dock.Icons().size(); ++i) {
             const auto& events = dock.Icons()[i]->events;
             for (; printed[i] < events.size(); ++printed[i]) {
                 PrintEvent(i + 1, events[printed[i]]);
+                newOverlay = newOverlay || events[printed[i]].kind == EventKind::Overlay;
                 any = true;
             }
+        }
+        if (newOverlay && !options.snapshotFolder.empty()) {
+            SaveSnapshots(dock, options.snapshotFolder);
         }
         if (any && window) {
             InvalidateRect(window, nullptr, FALSE);
