@@ -16,19 +16,19 @@ constexpr int kTicks = 300;
 constexpr UINT_PTR kFastTimer = 123225;
 
 std::vector<uint8_t> RealisticBlockAt(int tick) {
-    PerfBlockSpec spec = RealisticNetworkInterfaceBlock();
-    spec.perfFreq = 10000000;
-    spec.perfTime = static_cast<int64_t>(tick) * spec.perfFreq;
-    for (PerfObjectSpec& object : spec.objects) {
-        object.perfFreq = spec.perfFreq;
-        object.perfTime = spec.perfTime;
-        for (PerfInstanceSpec& instance : object.instances) {
+    PerfBlockPlan plan = RealisticNetworkInterfaceBlock();
+    plan.perfFreq = 10000000;
+    plan.perfTime = static_cast<int64_t>(tick) * plan.perfFreq;
+    for (PerfObjectPlan& object : plan.objects) {
+        object.perfFreq = plan.perfFreq;
+        object.perfTime = plan.perfTime;
+        for (PerfInstancePlan& instance : object.instances) {
             for (PerfValue& value : instance.values) {
                 value.value += static_cast<uint64_t>(tick) * 150000u;
             }
         }
     }
-    return BuildPerfBlock(spec);
+    return BuildPerfBlock(plan);
 }
 
 double Seconds(const LARGE_INTEGER& start, const LARGE_INTEGER& stop) {
@@ -56,7 +56,7 @@ int main() {
         return ERROR_SUCCESS;
     };
     testdock::AdapterServer adapters;
-    adapters.adapters.push_back(testdock::AdapterSpec{});
+    adapters.adapters.push_back(testdock::AdapterPlan{});
     adapters.adapters[0].description = "Gigabit Network Connection (PCIe) 63";
     adapters.Install(testdock::Hooks());
 

@@ -69,10 +69,10 @@ void CopyAddress(IP_ADDR_STRING& target, const std::string& address, const std::
     lstrcpynA(target.IpMask.String, mask.c_str(), sizeof target.IpMask.String);
 }
 
-void LayOutInfo(Arena& arena, const std::vector<AdapterSpec>& adapters) {
+void LayOutInfo(Arena& arena, const std::vector<AdapterPlan>& adapters) {
     IP_ADAPTER_INFO* previous = nullptr;
-    for (const AdapterSpec& spec : adapters) {
-        if (!spec.inInfoList) {
+    for (const AdapterPlan& plan : adapters) {
+        if (!plan.inInfoList) {
             continue;
         }
         auto* entry = static_cast<IP_ADAPTER_INFO*>(arena.Take(sizeof(IP_ADAPTER_INFO)));
@@ -83,21 +83,21 @@ void LayOutInfo(Arena& arena, const std::vector<AdapterSpec>& adapters) {
             previous->Next = entry;
         }
         previous = entry;
-        lstrcpynA(entry->AdapterName, spec.guid.c_str(), sizeof entry->AdapterName);
-        lstrcpynA(entry->Description, spec.description.c_str(), sizeof entry->Description);
-        entry->AddressLength = static_cast<UINT>(spec.mac.size());
-        std::memcpy(entry->Address, spec.mac.data(), spec.mac.size() < MAX_ADAPTER_ADDRESS_LENGTH
-                                                         ? spec.mac.size() : MAX_ADAPTER_ADDRESS_LENGTH);
+        lstrcpynA(entry->AdapterName, plan.guid.c_str(), sizeof entry->AdapterName);
+        lstrcpynA(entry->Description, plan.description.c_str(), sizeof entry->Description);
+        entry->AddressLength = static_cast<UINT>(plan.mac.size());
+        std::memcpy(entry->Address, plan.mac.data(), plan.mac.size() < MAX_ADAPTER_ADDRESS_LENGTH
+                                                         ? plan.mac.size() : MAX_ADAPTER_ADDRESS_LENGTH);
         entry->Type = MIB_IF_TYPE_ETHERNET;
-        CopyAddress(entry->IpAddressList, spec.ipAddress, spec.netMask);
-        CopyAddress(entry->GatewayList, spec.gateway);
-        entry->DhcpEnabled = spec.dhcpEnabled;
-        CopyAddress(entry->DhcpServer, spec.dhcpServer);
-        entry->LeaseObtained = static_cast<time_t>(spec.leaseObtained);
-        entry->LeaseExpires = static_cast<time_t>(spec.leaseExpires);
-        entry->HaveWins = spec.haveWins;
-        CopyAddress(entry->PrimaryWinsServer, spec.primaryWins);
-        CopyAddress(entry->SecondaryWinsServer, spec.secondaryWins);
+        CopyAddress(entry->IpAddressList, plan.ipAddress, plan.netMask);
+        CopyAddress(entry->GatewayList, plan.gateway);
+        entry->DhcpEnabled = plan.dhcpEnabled;
+        CopyAddress(entry->DhcpServer, plan.dhcpServer);
+        entry->LeaseObtained = static_cast<time_t>(plan.leaseObtained);
+        entry->LeaseExpires = static_cast<time_t>(plan.leaseExpires);
+        entry->HaveWins = plan.haveWins;
+        CopyAddress(entry->PrimaryWinsServer, plan.primaryWins);
+        CopyAddress(entry->SecondaryWinsServer, plan.secondaryWins);
     }
 }
 
@@ -139,10 +139,10 @@ void PlaceDnsServer(Arena& arena, IP_ADAPTER_DNS_SERVER_ADDRESS* entry, const st
     entry->Address.iSockaddrLength = static_cast<INT>(length);
 }
 
-void LayOutAddresses(Arena& arena, const std::vector<AdapterSpec>& adapters) {
+void LayOutAddresses(Arena& arena, const std::vector<AdapterPlan>& adapters) {
     IP_ADAPTER_ADDRESSES* previous = nullptr;
-    for (const AdapterSpec& spec : adapters) {
-        if (!spec.inAddressesList) {
+    for (const AdapterPlan& plan : adapters) {
+        if (!plan.inAddressesList) {
             continue;
         }
         auto* entry = static_cast<IP_ADAPTER_ADDRESSES*>(arena.Take(sizeof(IP_ADAPTER_ADDRESSES)));
@@ -152,17 +152,17 @@ void LayOutAddresses(Arena& arena, const std::vector<AdapterSpec>& adapters) {
                 previous->Next = entry;
             }
             previous = entry;
-            entry->OperStatus = spec.operStatus;
-            entry->PhysicalAddressLength = static_cast<DWORD>(spec.mac.size() < 8 ? spec.mac.size() : 8);
-            std::memcpy(entry->PhysicalAddress, spec.mac.data(), entry->PhysicalAddressLength);
+            entry->OperStatus = plan.operStatus;
+            entry->PhysicalAddressLength = static_cast<DWORD>(plan.mac.size() < 8 ? plan.mac.size() : 8);
+            std::memcpy(entry->PhysicalAddress, plan.mac.data(), entry->PhysicalAddressLength);
         }
-        char* name = PlaceNarrow(arena, spec.guid);
-        std::wstring wideDescription(spec.description.begin(), spec.description.end());
+        char* name = PlaceNarrow(arena, plan.guid);
+        std::wstring wideDescription(plan.description.begin(), plan.description.end());
         wchar_t* description = PlaceWide(arena, wideDescription);
-        wchar_t* friendly = PlaceWide(arena, spec.friendlyName);
-        wchar_t* suffix = PlaceWide(arena, spec.dnsSuffix);
+        wchar_t* friendly = PlaceWide(arena, plan.friendlyName);
+        wchar_t* suffix = PlaceWide(arena, plan.dnsSuffix);
         IP_ADAPTER_DNS_SERVER_ADDRESS* lastDns = nullptr;
-        for (const std::string& server : spec.dnsServers) {
+        for (const std::string& server : plan.dnsServers) {
             auto* dns = static_cast<IP_ADAPTER_DNS_SERVER_ADDRESS*>(arena.Take(sizeof(IP_ADAPTER_DNS_SERVER_ADDRESS)));
             PlaceDnsServer(arena, dns, server);
             if (entry) {

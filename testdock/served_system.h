@@ -39,7 +39,7 @@ private:
 };
 
 // One adapter as both of IP Helper's lists describe it.
-struct AdapterSpec {
+struct AdapterPlan {
     std::string guid = "{00000000-0000-0000-0000-000000000001}";
     std::string description = "Test Ethernet Adapter";
     std::wstring friendlyName = L"Ethernet";
@@ -66,7 +66,7 @@ struct AdapterSpec {
 // ERROR_BUFFER_OVERFLOW and the size needed, as the system answers.
 class AdapterServer {
 public:
-    std::vector<AdapterSpec> adapters;
+    std::vector<AdapterPlan> adapters;
     ULONG infoError = ERROR_SUCCESS;       // a failure to report instead of the list
     ULONG addressesError = ERROR_SUCCESS;
     int overflowReplies = 0;

@@ -8,6 +8,8 @@
 
 #include "core/docklet_instance.h"
 
+#include <windows.h>
+
 #include <cstddef>
 #include <cstdint>
 
@@ -23,6 +25,18 @@ uint8_t* QueryPerformanceData(const wchar_t* valueName, size_t initialSize, size
 
 // The block never grows past this; a registry that keeps asking for more fails.
 constexpr size_t kMaxPerformanceDataSize = 16u * 1024u * 1024u;
+
+// The buffer grows by this much each time the registry answers ERROR_MORE_DATA.
+constexpr size_t kPerformanceDataGrowth = 16384;
+
+// One read of a performance data value into buffer, whose capacity *byteCount
+// holds on entry; sets *byteCount to the bytes returned. A Win32 error code.
+using PerformanceDataQuery = LONG (*)(void* context, const wchar_t* valueName, uint8_t* buffer,
+                                      DWORD* byteCount) noexcept;
+
+// The fetch loop of QueryPerformanceData over any source of blocks.
+uint8_t* FetchPerformanceData(const wchar_t* valueName, size_t initialSize, size_t* size,
+                              PerformanceDataQuery query, void* context) noexcept;
 
 // Reads one counter of one instance of one object into sample. False when it
 // was not found (sample untouched) or its type carries no usable reading.

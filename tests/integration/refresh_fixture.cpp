@@ -4,7 +4,7 @@ namespace vantrel_test {
 
 void RefreshTest::SetUp() {
     DockTest::SetUp();
-    adapters.adapters.push_back(testdock::AdapterSpec{});
+    adapters.adapters.push_back(testdock::AdapterPlan{});
     perf.Install(Hooks());
     adapters.Install(Hooks());
 }

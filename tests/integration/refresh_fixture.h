@@ -15,7 +15,7 @@ protected:
     void SetUp() override;
 
     // The adapter the icons are configured for (the first of adapters.adapters).
-    testdock::AdapterSpec& Adapter() { return adapters.adapters.front(); }
+    testdock::AdapterPlan& Adapter() { return adapters.adapters.front(); }
 
     // Serves one block with the adapter's counters at `seconds`.
     void ServeCounters(double seconds, uint64_t received, uint64_t sent, uint64_t bandwidth = 100000000);

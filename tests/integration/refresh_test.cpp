@@ -151,7 +151,7 @@ TEST_F(RefreshTest, AdapterThatDisappearsIsTreatedAsNotConnected) {
     Icon& icon = CreateConfiguredIcon();
     ASSERT_TRUE(TimerRunning(icon, kFastTimer));
     adapters.adapters.clear();
-    adapters.adapters.push_back(testdock::AdapterSpec{});
+    adapters.adapters.push_back(testdock::AdapterPlan{});
     Adapter().guid = "{99999999-0000-0000-0000-000000000000}";
     dock->Tick(icon, kSlowTimer);
     EXPECT_FALSE(TimerRunning(icon, kFastTimer));
@@ -159,12 +159,12 @@ TEST_F(RefreshTest, AdapterThatDisappearsIsTreatedAsNotConnected) {
 }
 
 TEST_F(RefreshTest, DiscoveryGrowsItsBuffersAndMatchesTheGuidWithoutCase) {
-    testdock::AdapterSpec other;
+    testdock::AdapterPlan other;
     other.guid = "{11111111-2222-3333-4444-555555555555}";
     other.description = "Loopback";
     adapters.adapters.insert(adapters.adapters.begin(), other);
-    adapters.adapters.push_back(testdock::AdapterSpec{});
-    testdock::AdapterSpec& watched = adapters.adapters.back();
+    adapters.adapters.push_back(testdock::AdapterPlan{});
+    testdock::AdapterPlan& watched = adapters.adapters.back();
     watched.guid = "{ABCDEF00-0000-0000-0000-00000000000A}";
     watched.description = "Fast Ethernet (PCI/2) #2";
     watched.dnsServers = {"10.0.0.1", "fe80::1", "10.0.0.2"};

@@ -1,0 +1,64 @@
+#include "measure/perf_data_reader.h"
+
+#include <cstdlib>
+#include <cwchar>
+#include <memory>
+
+namespace {
+
+struct FreeDeleter {
+    void operator()(uint8_t* buffer) const noexcept { std::free(buffer); }
+};
+
+LONG QueryRegistry(void*, const wchar_t* valueName, uint8_t* buffer, DWORD* byteCount) noexcept {
+    return RegQueryValueExW(HKEY_PERFORMANCE_DATA, valueName, nullptr, nullptr, buffer, byteCount);
+}
+
+}  // namespace
+
+uint8_t* FetchPerformanceData(const wchar_t* valueName, size_t initialSize, size_t* size,
+                              PerformanceDataQuery query, void* context) noexcept {
+    if (size) {
+        *size = 0;
+    }
+    if (initialSize > kMaxPerformanceDataSize) {
+        return nullptr;
+    }
+    std::unique_ptr<uint8_t, FreeDeleter> buffer(static_cast<uint8_t*>(std::malloc(initialSize)));
+    if (!buffer) {
+        return nullptr;
+    }
+    size_t allocated = initialSize;
+    for (;;) {
+        DWORD byteCount = static_cast<DWORD>(allocated);
+        const LONG status = query(context, valueName, buffer.get(), &byteCount);
+        if (status == ERROR_SUCCESS) {
+            if (size) {
+                *size = byteCount < allocated ? byteCount : allocated;
+            }
+            return buffer.release();
+        }
+        // A registry that keeps answering "more data" would otherwise grow the
+        // buffer without end.
+        if (status != ERROR_MORE_DATA || allocated > kMaxPerformanceDataSize - kPerformanceDataGrowth) {
+            wprintf(L"Registry query failed for %ls.\n", valueName ? valueName : L"(null)");
+            return nullptr;
+        }
+        allocated += kPerformanceDataGrowth;
+        auto* grown = static_cast<uint8_t*>(std::realloc(buffer.get(), allocated));
+        if (!grown) {
+            wprintf(L"Reallocation error.\n");
+            return nullptr;
+        }
+        // realloc has released the old buffer already.
+        buffer.release();
+        buffer.reset(grown);
+    }
+}
+
+uint8_t* QueryPerformanceData(const wchar_t* valueName, size_t initialSize, size_t* size) noexcept {
+    uint8_t* block = FetchPerformanceData(valueName, initialSize, size, QueryRegistry, nullptr);
+    // The performance data key stays open after a query until it is closed.
+    RegCloseKey(HKEY_PERFORMANCE_DATA);
+    return block;
+}
