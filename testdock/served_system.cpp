@@ -188,42 +188,38 @@ void AdapterServer::Install(SystemHooks& hooks) {
     };
 }
 
-ULONG AdapterServer::AnswerInfo(IP_ADAPTER_INFO* buffer, ULONG* size) {
-    if (infoError != ERROR_SUCCESS) {
-        return infoError;
+namespace {
+
+// Lays a list out in the caller's buffer, or asks for more room as IP Helper does.
+template <typename Entry, typename LayOut>
+ULONG AnswerList(ULONG error, Entry* buffer, ULONG* size, int* overflowReplies, LayOut layOut) {
+    if (error != ERROR_SUCCESS) {
+        return error;
     }
     Arena counting(nullptr, 0);
-    LayOutInfo(counting, adapters);
+    layOut(counting);
     if (counting.Used() == 0) {
         return ERROR_NO_DATA;
     }
     if (!buffer || *size < counting.Used()) {
         *size = static_cast<ULONG>(counting.Used());
-        ++overflowReplies;
+        ++*overflowReplies;
         return ERROR_BUFFER_OVERFLOW;
     }
     Arena arena(reinterpret_cast<unsigned char*>(buffer), *size);
-    LayOutInfo(arena, adapters);
+    layOut(arena);
     return ERROR_SUCCESS;
 }
 
+}  // namespace
+
+ULONG AdapterServer::AnswerInfo(IP_ADAPTER_INFO* buffer, ULONG* size) {
+    return AnswerList(infoError, buffer, size, &overflowReplies, [this](Arena& arena) { LayOutInfo(arena, adapters); });
+}
+
 ULONG AdapterServer::AnswerAddresses(IP_ADAPTER_ADDRESSES* buffer, ULONG* size) {
-    if (addressesError != ERROR_SUCCESS) {
-        return addressesError;
-    }
-    Arena counting(nullptr, 0);
-    LayOutAddresses(counting, adapters);
-    if (counting.Used() == 0) {
-        return ERROR_NO_DATA;
-    }
-    if (!buffer || *size < counting.Used()) {
-        *size = static_cast<ULONG>(counting.Used());
-        ++overflowReplies;
-        return ERROR_BUFFER_OVERFLOW;
-    }
-    Arena arena(reinterpret_cast<unsigned char*>(buffer), *size);
-    LayOutAddresses(arena, adapters);
-    return ERROR_SUCCESS;
+    return AnswerList(addressesError, buffer, size, &overflowReplies,
+                      [this](Arena& arena) { LayOutAddresses(arena, adapters); });
 }
 
 }  // namespace testdock
