@@ -1,0 +1,105 @@
+// Time of one icon composition, the work every fast tick does per icon: with the
+// default settings, and with everything on (three readings, both graphs over
+// full histories, the address line and both activity pictures).
+#include "core/gdiplus_api.h"
+#include "core/host_image.h"
+#include "core/text.h"
+#include "measure/rate_history.h"
+#include "render/icon_composer.h"
+#include "render/image_set.h"
+
+#include <cmath>
+#include <cstdio>
+#include <cstdlib>
+
+namespace {
+
+HostImage* MakePicture(Gdiplus::ARGB argb) {
+    GpBitmap* bitmap = nullptr;
+    if (GdipCreateBitmapFromScan0(256, 256, 0, PixelFormat32bppARGB, nullptr, &bitmap) != Gdiplus::Ok) {
+        return nullptr;
+    }
+    GpGraphics* graphics = nullptr;
+    Gdiplus::GpSolidFill* brush = nullptr;
+    GdipGetImageGraphicsContext(bitmap, &graphics);
+    GdipCreateSolidFill(argb, &brush);
+    GdipFillEllipseI(graphics, brush, 20, 20, 216, 216);
+    GdipDeleteBrush(brush);
+    GdipDeleteGraphics(graphics);
+    return WrapBitmapForHost(bitmap);
+}
+
+double MicrosecondsPerCompose(const DockletInstance* instance, int calls) {
+    LARGE_INTEGER frequency, start, stop;
+    QueryPerformanceFrequency(&frequency);
+    QueryPerformanceCounter(&start);
+    for (int i = 0; i < calls; ++i) {
+        GpBitmap* bitmap = ComposeIcon(instance);
+        if (!bitmap) {
+            return -1.0;
+        }
+        GdipDisposeImage(bitmap);
+    }
+    QueryPerformanceCounter(&stop);
+    const double seconds = static_cast<double>(stop.QuadPart - start.QuadPart) / static_cast<double>(frequency.QuadPart);
+    return seconds * 1e6 / calls;
+}
+
+}  // namespace
+
+int main() {
+    ULONG_PTR token = 0;
+    Gdiplus::GdiplusStartupInput input;
+    if (Gdiplus::GdiplusStartup(&token, &input, nullptr) != Gdiplus::Ok) {
+        std::printf("GDI+ did not start\n");
+        return 1;
+    }
+    auto* instance = static_cast<DockletInstance*>(std::calloc(1, sizeof(DockletInstance)));
+    Warr<double> upload(kHistoryCapacity, nullptr);
+    Warr<double> download(kHistoryCapacity, nullptr);
+    if (!instance) {
+        return 1;
+    }
+    for (int i = 0; i < kHistoryCapacity; ++i) {
+        upload.Append(10.0 + 9.0 * std::sin(i / 7.0));
+        download.Append(90.0 + 80.0 * std::sin(i / 11.0));
+    }
+    CopyText(instance->fontName, L"Tahoma");
+    instance->fontSize = 34;
+    instance->fontColor = 0xFFFFFF;
+    instance->fontAlpha = 255;
+    instance->uploadColor = 0xFF0000;
+    instance->uploadAlpha = 192;
+    instance->downloadColor = 0x00FF00;
+    instance->downloadAlpha = 193;
+    instance->backgroundAlpha = 91;
+    instance->frameColor = 0xFFFFFF;
+    instance->frameAlpha = 91;
+    CopyText(instance->interfaceDescription, L"Benchmark Adapter");
+    CopyText(instance->ipV4Address, L"192.0.2.2");
+    instance->connected = 1;
+    instance->totalRate = 57.3;
+    instance->uploadRate = 4.2;
+    instance->downloadRate = 53.1;
+    instance->uploadHistory = &upload;
+    instance->downloadHistory = &download;
+    instance->sendImage = MakePicture(0xC02060FF);
+    instance->recvImage = MakePicture(0xC020D040);
+
+    constexpr int kCalls = 300;
+    instance->dockletData = kDefaultDockletData;
+    MicrosecondsPerCompose(instance, 20);
+    const double defaults = MicrosecondsPerCompose(instance, kCalls);
+    instance->dockletData = kDefaultDockletData | kHideIcons;
+    const double textsOnly = MicrosecondsPerCompose(instance, kCalls);
+    instance->dockletData = kShowUploadRate | kShowDownloadRate | kShowTotalRate | kShowIpAddress | kShowGraphs;
+    const double everything = MicrosecondsPerCompose(instance, kCalls);
+    std::printf("ComposeIcon, default settings:          %.0f us per call (%d calls)\n", defaults, kCalls);
+    std::printf("ComposeIcon, defaults without pictures: %.0f us per call (%d calls)\n", textsOnly, kCalls);
+    std::printf("ComposeIcon, everything on:             %.0f us per call (%d calls)\n", everything, kCalls);
+
+    ReleaseImageSet(instance);
+    std::free(instance);
+    Gdiplus::GdiplusShutdown(token);
+    return defaults < 0.0 || textsOnly < 0.0 || everything < 0.0 ? 1 : 0;
+}

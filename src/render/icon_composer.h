@@ -1,0 +1,12 @@
+// The overlay the dock lays over the image set's base picture.
+#pragma once
+
+#include "core/docklet_instance.h"
+#include "core/gdiplus_api.h"
+
+// A new transparent 256 by 256 ARGB bitmap showing what dockletData asks for:
+// activity pictures, graphs, rate readings and address line, or the state text
+// "Not Configured" / "Not Connected". The caller owns the result (wrap it with
+// WrapBitmapForHost to hand it to the dock). Null when GDI+ cannot allocate it
+// or the instance is null.
+GpBitmap* ComposeIcon(const DockletInstance* instance) noexcept;

@@ -1,0 +1,39 @@
+// The bar charts of recent transfer rates: a tinted, framed box with one bar
+// per history sample, oldest at the left, on a fixed scale per direction.
+#pragma once
+
+#include "core/docklet_instance.h"
+#include "core/gdiplus_api.h"
+#include "render/pixel_rect.h"
+
+#include <cstdint>
+
+template <typename T>
+class Warr;
+
+// Draws one graph: box, frame, bars, caption at the top left, `currentRate` at
+// the top right. Bars stand at x = X + 2k (k = 1 for the oldest sample), grow
+// by (Height - 1) / fullScale per unit and stop at fullScale. A null or empty
+// series draws no bars.
+void DrawTrafficGraph(GpGraphics* graphics, uint32_t barArgb, uint32_t backgroundArgb, uint32_t frameArgb,
+                      const wchar_t* fontName, COLORREF fontColor, uint8_t fontAlpha, float fontSize,
+                      const wchar_t* caption, double currentRate, const Warr<double>* series, double fullScale,
+                      const PixelRect& graphRect) noexcept;
+
+enum class GraphDirection { Upload, Download };
+
+struct StandardGraph {
+    GraphDirection direction;
+    const wchar_t* caption;
+    double fullScale;
+    PixelRect rect;
+};
+
+// The pair every caller draws, in drawing order: upload (lower box), then download (upper box).
+constexpr StandardGraph kStandardGraphs[] = {
+    {GraphDirection::Upload, L"Upload", 20.0, {10, 134, 233, 110}},
+    {GraphDirection::Download, L"Download", 180.0, {10, 12, 233, 110}},
+};
+
+// The standard pair with the colours, font, rates and histories of `instance`.
+void DrawStandardGraphs(GpGraphics* graphics, const DockletInstance& instance) noexcept;
