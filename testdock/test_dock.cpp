@@ -3,6 +3,7 @@
 #include <objidl.h>
 #include <gdiplus.h>
 
+#include <algorithm>
 #include <stdexcept>
 
 using namespace Gdiplus::DllExports;
@@ -370,6 +371,34 @@ std::wstring TestDock::BaseImagePath(const Icon& icon) const { return Widen(root
 
 bool TestDock::SaveOverlay(const Icon& icon, const std::wstring& pngPath) const {
     return icon.overlay && SavePng(static_cast<Gdiplus::GpImage*>(icon.overlay->nativeImage), pngPath);
+}
+
+std::vector<uint32_t> TestDock::OverlayPixels(const Icon& icon, int* width) const {
+    std::vector<uint32_t> pixels;
+    if (!icon.overlay) {
+        return pixels;
+    }
+    auto* bitmap = static_cast<Gdiplus::GpBitmap*>(icon.overlay->nativeImage);
+    UINT w = 0;
+    UINT h = 0;
+    GdipGetImageWidth(bitmap, &w);
+    GdipGetImageHeight(bitmap, &h);
+    Gdiplus::Rect all(0, 0, static_cast<INT>(w), static_cast<INT>(h));
+    Gdiplus::BitmapData data{};
+    if (GdipBitmapLockBits(bitmap, &all, Gdiplus::ImageLockModeRead, PixelFormat32bppARGB, &data) != Gdiplus::Ok) {
+        return pixels;
+    }
+    pixels.resize(static_cast<size_t>(w) * h);
+    for (UINT y = 0; y < h; ++y) {
+        const auto* row = reinterpret_cast<const uint32_t*>(static_cast<const unsigned char*>(data.Scan0) +
+                                                            static_cast<ptrdiff_t>(y) * data.Stride);
+        std::copy(row, row + w, pixels.begin() + static_cast<ptrdiff_t>(y) * w);
+    }
+    GdipBitmapUnlockBits(bitmap, &data);
+    if (width) {
+        *width = static_cast<int>(w);
+    }
+    return pixels;
 }
 
 bool TestDock::SaveComposedIcon(const Icon& icon, const std::wstring& pngPath, int size) const {

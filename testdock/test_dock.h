@@ -99,6 +99,8 @@ public:
     // The icon as the dock draws it: base image, then the overlay, 256x256.
     bool SaveComposedIcon(const Icon& icon, const std::wstring& pngPath, int size = 256) const;
     bool SaveOverlay(const Icon& icon, const std::wstring& pngPath) const;
+    // The overlay the dock holds for the icon, as 0xAARRGGBB rows (empty when none).
+    std::vector<uint32_t> OverlayPixels(const Icon& icon, int* width = nullptr) const;
     // Full path of the icon's base image file.
     std::wstring BaseImagePath(const Icon& icon) const;
 
