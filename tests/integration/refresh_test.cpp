@@ -2,6 +2,10 @@
 // overlays, with scripted adapters and counters.
 #include "refresh_fixture.h"
 
+#include "core/docklet_instance.h"
+
+#include <cwchar>
+
 namespace vantrel_test {
 namespace {
 
@@ -182,6 +186,36 @@ TEST_F(RefreshTest, DiscoveryGrowsItsBuffersAndMatchesTheGuidWithoutCase) {
     EXPECT_EQ(icon.imageFile, kImages + "background.png");
     // The counters are read from the instance named with brackets and underscores.
     EXPECT_EQ(icon.label, "Download: 7.0K");
+}
+
+TEST_F(RefreshTest, SwitchingAdaptersStartsTheReadingsAfreshInsteadOfShowingASpike) {
+    testdock::AdapterPlan second;
+    second.guid = "{00000000-0000-0000-0000-000000000002}";
+    second.description = "Second Adapter";
+    adapters.adapters.push_back(second);
+    auto serveBoth = [&](double seconds, uint64_t firstReceived, uint64_t secondReceived) {
+        AdapterCounters first{L"Test Ethernet Adapter", firstReceived, firstReceived, 0, 0};
+        AdapterCounters other{L"Second Adapter", secondReceived, secondReceived, 0, 0};
+        perf.Push(BuildPerfBlock(NetworkInterfaceBlock({first, other}, static_cast<int64_t>(seconds * kPerfFreq),
+                                                       kPerfFreq)));
+    };
+    serveBoth(0, 1000, 50000000);
+    serveBoth(1, 3000, 50001000);
+    Icon& icon = CreateConfiguredIcon("LabelData=4\r\n");
+    ASSERT_EQ(icon.label, "Download: 2.0K");
+
+    // What the settings sheet does when the user picks another adapter.
+    auto* record = static_cast<DockletInstance*>(icon.instance);
+    std::wcscpy(record->interfaceDescription, L"Second Adapter");
+    std::wcscpy(record->counterInstanceName, L"Second Adapter");
+    std::wcscpy(record->adapterGuid, L"{00000000-0000-0000-0000-000000000002}");
+
+    serveBoth(2, 5000, 50002000);
+    dock->Tick(icon, kFastTimer);
+    EXPECT_EQ(icon.label, "Download: 2.0K") << "no figures from two adapters' counters";
+    serveBoth(3, 7000, 50007000);
+    dock->Tick(icon, kFastTimer);
+    EXPECT_EQ(icon.label, "Download: 5.0K");
 }
 
 TEST_F(RefreshTest, EveryRefreshHandsOverOneOverlayAndNoneLeaks) {
