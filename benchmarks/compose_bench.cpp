@@ -3,6 +3,7 @@
 // full histories, the address line and both activity pictures).
 #include "core/gdiplus_api.h"
 #include "core/host_image.h"
+#include "core/settings.h"
 #include "core/text.h"
 #include "measure/rate_history.h"
 #include "render/icon_composer.h"
@@ -64,17 +65,7 @@ int main() {
         upload.Append(10.0 + 9.0 * std::sin(i / 7.0));
         download.Append(90.0 + 80.0 * std::sin(i / 11.0));
     }
-    CopyText(instance->fontName, L"Tahoma");
-    instance->fontSize = 34;
-    instance->fontColor = 0xFFFFFF;
-    instance->fontAlpha = 255;
-    instance->uploadColor = 0xFF0000;
-    instance->uploadAlpha = 192;
-    instance->downloadColor = 0x00FF00;
-    instance->downloadAlpha = 193;
-    instance->backgroundAlpha = 91;
-    instance->frameColor = 0xFFFFFF;
-    instance->frameAlpha = 91;
+    LoadSettings(instance, nullptr, nullptr);
     CopyText(instance->interfaceDescription, L"Benchmark Adapter");
     CopyText(instance->ipV4Address, L"192.0.2.2");
     instance->connected = 1;

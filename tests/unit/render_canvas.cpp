@@ -1,6 +1,7 @@
 #include "render_canvas.h"
 
 #include "core/host_image.h"
+#include "core/settings.h"
 #include "core/text.h"
 #include "measure/rate_history.h"
 
@@ -141,21 +142,8 @@ DockletInstance* MakeTransferringInstance() {
     if (!instance) {
         return nullptr;
     }
-    CopyText(instance->imagesFolder, L"icons");
-    CopyText(instance->fontName, L"Tahoma");
-    instance->fontSize = 34;
-    instance->fontColor = 0xFFFFFF;
-    instance->fontAlpha = 255;
-    instance->uploadColor = 0xFF0000;
-    instance->uploadAlpha = 192;
-    instance->downloadColor = 0x00FF00;
-    instance->downloadAlpha = 193;
-    instance->backgroundColor = 0;
-    instance->backgroundAlpha = 91;
-    instance->frameColor = 0xFFFFFF;
-    instance->frameAlpha = 91;
-    instance->dockletData = kDefaultDockletData;
-    instance->labelData = kDefaultLabelData;
+    // The settings of a new icon, as the module itself sets them.
+    LoadSettings(instance, nullptr, nullptr);
     CopyText(instance->interfaceDescription, L"Test Gigabit Adapter");
     CopyText(instance->ipV4Address, L"192.0.2.2");
     instance->connected = 1;
