@@ -1,11 +1,11 @@
 // Time of one icon composition, the work every fast tick does per icon: with the
 // default settings, and with everything on (three readings, both graphs over
 // full histories, the address line and both activity pictures).
-#include "core/gdiplus_api.h"
-#include "core/host_image.h"
+#include "base/gdiplus_api.h"
+#include "base/host_image.h"
 #include "core/settings.h"
-#include "core/text.h"
-#include "measure/rate_history.h"
+#include "base/text.h"
+#include "base/rate_history.h"
 #include "render/icon_composer.h"
 #include "render/image_set.h"
 

@@ -1,10 +1,6 @@
 #include "core/dialogs.h"
 
-extern "C" {
-INT_PTR WINAPI ConfigureDocklet(HWND, UINT, WPARAM, LPARAM);
-INT_PTR WINAPI InfoDocklet(HWND, UINT, WPARAM, LPARAM);
-INT_PTR WINAPI AboutDocklet(HWND, UINT, WPARAM, LPARAM);
-}
+#include "core/exports.h"
 
 namespace {
 

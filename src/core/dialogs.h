@@ -3,7 +3,7 @@
 // initialisation value.
 #pragma once
 
-#include "core/docklet_instance.h"
+#include "base/docklet_instance.h"
 
 constexpr int IDD_ABOUT = 102;
 constexpr int IDD_NETWORK_INFO = 105;

@@ -1,12 +1,13 @@
 // The functions the dock calls. Nothing may escape them: a fault here would
 // take the whole dock down, so every body runs behind a guard.
 #include "core/dialogs.h"
-#include "core/docklet_instance.h"
-#include "core/host_api.h"
+#include "core/exports.h"
+#include "base/docklet_instance.h"
+#include "base/host_api.h"
 #include "core/lifecycle.h"
 #include "core/mouse_actions.h"
 #include "core/settings.h"
-#include "core/text.h"
+#include "base/text.h"
 
 #include <utility>
 

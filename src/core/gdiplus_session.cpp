@@ -1,6 +1,6 @@
 #include "core/gdiplus_session.h"
 
-#include "core/gdiplus_api.h"
+#include "base/gdiplus_api.h"
 
 namespace {
 ULONG_PTR gdiplusToken = 0;

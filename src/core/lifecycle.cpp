@@ -1,7 +1,7 @@
 #include "core/lifecycle.h"
 
 #include "core/gdiplus_session.h"
-#include "core/host_api.h"
+#include "base/host_api.h"
 #include "core/refresh.h"
 #include "core/settings.h"
 #include "core/timers.h"
@@ -49,17 +49,9 @@ void DispatchMessageToInstance(DockletInstance* instance, UINT message, WPARAM w
         return;
     }
     if (wParam == SLOW_TIMER_ID) {
-        RefreshAdapterState(instance);
-    } else if (wParam != FAST_TIMER_ID) {
-        return;
-    }
-    if (instance->connected) {
-        RefreshDisplay(instance);
-        if (!instance->fastTimerRunning) {
-            StartFastTimer(instance);
-        }
-    } else {
-        StopFastTimer(instance);
+        Refresh(instance, RefreshScope::AdapterAndDisplay);
+    } else if (wParam == FAST_TIMER_ID) {
+        Refresh(instance, RefreshScope::Display);
     }
 }
 

@@ -1,7 +1,7 @@
 // Creation, initialisation, timer dispatch and destruction of an instance.
 #pragma once
 
-#include "core/docklet_instance.h"
+#include "base/docklet_instance.h"
 
 DockletInstance* CreateInstance(HWND hwndDocklet, HINSTANCE hInstance, const char* iniFile,
                                 const char* iniSection) noexcept;

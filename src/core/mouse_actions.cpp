@@ -1,6 +1,6 @@
 #include "core/mouse_actions.h"
 
-#include "core/host_api.h"
+#include "base/host_api.h"
 
 #include <shellapi.h>
 

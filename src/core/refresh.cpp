@@ -1,37 +1,20 @@
 #include "core/refresh.h"
 
-#include "core/host_api.h"
-#include "core/host_image.h"
-#include "core/text.h"
+#include "base/host_api.h"
+#include "base/host_image.h"
+#include "base/image_set_path.h"
+#include "base/text.h"
 #include "core/timers.h"
 #include "measure/adapter_discovery.h"
 #include "measure/traffic_sampler.h"
 #include "render/icon_composer.h"
 
 #include <cstdio>
-#include <cstring>
 
 namespace {
 
 bool AdapterUp(const DockletInstance* instance) noexcept {
     return instance->connected != 0 && instance->operStatus == 1;
-}
-
-// Names a file of the image set to the dock as the icon's base image. A path
-// that does not fit, or a folder name without an ANSI form, would name another
-// file: then nothing is sent and the dock keeps its current image.
-void SetBaseImage(const DockletInstance* instance, const char* relativeFolder, const char* fileName) noexcept {
-    const char* shown = (instance->dockletData & kHideIcons) ? "empty.png" : fileName;
-    char imagesFolder[kBaseImagePathCapacity];
-    if (!WideToAnsi(instance->imagesFolder, imagesFolder, sizeof imagesFolder)) {
-        return;
-    }
-    char path[kBaseImagePathCapacity];
-    const int length = std::snprintf(path, sizeof path, "%s%s\\%s", relativeFolder, imagesFolder, shown);
-    if (length < 0 || static_cast<size_t>(length) >= sizeof path) {
-        return;
-    }
-    host::DockletSetImageFile(instance->hwndDocklet, path);
 }
 
 void PushOverlay(const DockletInstance* instance) noexcept {
@@ -42,19 +25,24 @@ void PushOverlay(const DockletInstance* instance) noexcept {
 
 }  // namespace
 
-void RefreshAdapterState(DockletInstance* instance) noexcept {
-    char relativeFolder[kHostFolderCapacity];
-    host::DockletGetRelativeFolder(instance->hwndDocklet, relativeFolder);
+void SetBaseImage(const DockletInstance* instance, const char* fileName) noexcept {
+    const char* shown = (instance->dockletData & kHideIcons) ? "empty.png" : fileName;
+    char path[kImagePathCapacity];
+    if (BuildImageSetPath(instance, ImagePathBase::Relative, shown, path, sizeof path)) {
+        host::DockletSetImageFile(instance->hwndDocklet, path);
+    }
+}
 
+void RefreshAdapterState(DockletInstance* instance) noexcept {
     if (instance->interfaceDescription[0] != L'\0') {
         DiscoverAdapter(instance);
     }
     if (instance->interfaceDescription[0] != L'\0' && AdapterUp(instance)) {
-        SetBaseImage(instance, relativeFolder, "background.png");
+        SetBaseImage(instance, "background.png");
     } else {
         // Present but not up counts as missing.
         StopFastTimer(instance);
-        SetBaseImage(instance, relativeFolder, "na.png");
+        SetBaseImage(instance, "na.png");
         ResetAdapterState(instance);
     }
     PushOverlay(instance);
@@ -95,4 +83,18 @@ void RefreshDisplay(DockletInstance* instance) noexcept {
         return;
     }
     PushOverlay(instance);
+}
+
+void Refresh(DockletInstance* instance, RefreshScope scope) noexcept {
+    if (scope == RefreshScope::AdapterAndDisplay) {
+        RefreshAdapterState(instance);
+    }
+    if (instance->connected) {
+        RefreshDisplay(instance);
+        if (!instance->fastTimerRunning) {
+            StartFastTimer(instance);
+        }
+    } else {
+        StopFastTimer(instance);
+    }
 }

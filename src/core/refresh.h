@@ -3,11 +3,26 @@
 // second while the adapter is connected).
 #pragma once
 
-#include "core/docklet_instance.h"
+#include "base/docklet_instance.h"
 
-// Base-image and label bounds, terminator included.
-constexpr size_t kBaseImagePathCapacity = 270;
+// Label bound, terminator included.
 constexpr size_t kLabelCapacity = 500;
+
+// What a refresh brings up to date.
+enum class RefreshScope {
+    Display,             // a fast tick: sample, label, overlay
+    AdapterAndDisplay,   // a slow tick, the context menu, the settings sheet's OK
+};
+
+// The one refresh every caller goes through. With the adapter state first when
+// asked; then, while connected, RefreshDisplay with the fast timer running
+// (started if it was not); otherwise the fast timer stopped.
+void Refresh(DockletInstance* instance, RefreshScope scope) noexcept;
+
+// Names fileName of the image set to the dock as the icon's base image, or
+// "empty.png" while Hide Icons is set. A path that cannot be formed is not sent
+// and the dock keeps its current image.
+void SetBaseImage(const DockletInstance* instance, const char* fileName) noexcept;
 
 // Looks the adapter up, names the base image of its state to the dock, stops
 // the fast timer when there is nothing to measure, and pushes a new overlay.

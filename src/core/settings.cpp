@@ -1,7 +1,8 @@
 #include "core/settings.h"
 
-#include "core/host_api.h"
-#include "core/text.h"
+#include "base/host_api.h"
+#include "base/image_set_path.h"
+#include "base/text.h"
 #include "measure/counter_instance_name.h"
 
 #include <cstddef>
@@ -167,18 +168,11 @@ bool ExportFiles(const DockletInstance* instance, char* fileOut, int index) noex
     if (index != 0 || !fileOut) {
         return false;
     }
-    char path[kHostFolderCapacity];
-    host::DockletGetRelativeFolder(instance->hwndDocklet, path);
-    const size_t folderLength = std::strlen(path);
-    char imagesFolder[270];
-    if (!WideToAnsi(instance->imagesFolder, imagesFolder, sizeof imagesFolder)) {
+    // The dock's buffer is left untouched unless the whole folder fits it.
+    char path[kExportPathCapacity];
+    if (!BuildImageSetPath(instance, ImagePathBase::Relative, nullptr, path, sizeof path)) {
         return false;
     }
-    const size_t imagesLength = std::strlen(imagesFolder);
-    if (folderLength + imagesLength + 1 > kExportPathCapacity) {
-        return false;
-    }
-    std::memcpy(fileOut, path, folderLength);
-    std::memcpy(fileOut + folderLength, imagesFolder, imagesLength + 1);
+    CopyText(fileOut, kExportPathCapacity, path);
     return true;
 }

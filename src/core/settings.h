@@ -1,7 +1,7 @@
 // The instance's settings in its section of the dock's INI file.
 #pragma once
 
-#include "core/docklet_instance.h"
+#include "base/docklet_instance.h"
 
 constexpr int kSettingsKeyCount = 25;
 

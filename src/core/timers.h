@@ -2,7 +2,7 @@
 // WM_TIMER on the dock's window, which forwards them to OnProcessMessage.
 #pragma once
 
-#include "core/docklet_instance.h"
+#include "base/docklet_instance.h"
 
 constexpr UINT_PTR SLOW_TIMER_ID = 123224;
 constexpr UINT_PTR FAST_TIMER_ID = 123225;

@@ -1,6 +1,7 @@
 #include "measure/adapter_discovery.h"
 
-#include "core/text.h"
+#include "base/owners.h"
+#include "base/text.h"
 #include "measure/counter_instance_name.h"
 
 #include <objbase.h>
@@ -8,7 +9,6 @@
 #include <climits>
 #include <cstring>
 #include <cwchar>
-#include <memory>
 
 namespace {
 
@@ -20,15 +20,8 @@ constexpr ULONG kInitialAdapterAddressesSize = 368;
 // Six bytes, the only hardware addresses the macAddress field has room for.
 constexpr size_t kMacBytes = 6;
 
-struct ProcessHeapFree {
-    void operator()(void* block) const noexcept { HeapFree(GetProcessHeap(), 0, block); }
-};
-using HeapBuffer = std::unique_ptr<void, ProcessHeapFree>;
-
-struct CoTaskFree {
-    void operator()(wchar_t* text) const noexcept { CoTaskMemFree(text); }
-};
-using CoTaskText = std::unique_ptr<wchar_t, CoTaskFree>;
+using HeapBuffer = ProcessHeapOwner;
+using CoTaskText = CoTaskTextOwner;
 
 // inet_ntoa needs Winsock started in the process; a dock need not have done so.
 class WinsockSession {
@@ -58,19 +51,19 @@ HeapBuffer FetchList(ULONG initialSize, ListCall call) noexcept {
     ULONG size = initialSize;
     HeapBuffer buffer = HeapAllocate(size);
     if (!buffer) {
-        return nullptr;
+        return HeapBuffer();
     }
     ULONG result = call(buffer.get(), &size);
     if (result == ERROR_BUFFER_OVERFLOW) {
         buffer.reset();
         buffer = HeapAllocate(size);
         if (!buffer) {
-            return nullptr;
+            return HeapBuffer();
         }
         result = call(buffer.get(), &size);
     }
     if (result != NO_ERROR) {
-        return nullptr;
+        return HeapBuffer();
     }
     return buffer;
 }

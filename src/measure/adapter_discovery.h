@@ -6,7 +6,7 @@
 #include <windows.h>
 #include <iphlpapi.h>
 
-#include "core/docklet_instance.h"
+#include "base/docklet_instance.h"
 
 // Empties the adapter fields, re-derives counterInstanceName from
 // interfaceDescription, and leaves connected 0 and operStatus 4 (unknown).

@@ -6,7 +6,7 @@
 // object), so a hostile or truncated block yields "none", never a stray read.
 #pragma once
 
-#include "core/docklet_instance.h"
+#include "base/docklet_instance.h"
 #include "measure/perf_data_reader.h"
 
 #include <windows.h>

@@ -1,14 +1,10 @@
 #include "measure/perf_data_reader.h"
 
+#include "base/owners.h"
+
 #include <cstdlib>
 #include <cwchar>
-#include <memory>
-
 namespace {
-
-struct FreeDeleter {
-    void operator()(uint8_t* buffer) const noexcept { std::free(buffer); }
-};
 
 LONG QueryRegistry(void*, const wchar_t* valueName, uint8_t* buffer, DWORD* byteCount) noexcept {
     return RegQueryValueExW(HKEY_PERFORMANCE_DATA, valueName, nullptr, nullptr, buffer, byteCount);
@@ -24,7 +20,7 @@ uint8_t* FetchPerformanceData(const wchar_t* valueName, size_t initialSize, size
     if (initialSize > kMaxPerformanceDataSize) {
         return nullptr;
     }
-    std::unique_ptr<uint8_t, FreeDeleter> buffer(static_cast<uint8_t*>(std::malloc(initialSize)));
+    MallocOwner<uint8_t> buffer(static_cast<uint8_t*>(std::malloc(initialSize)));
     if (!buffer) {
         return nullptr;
     }

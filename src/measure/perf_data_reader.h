@@ -6,7 +6,7 @@
 // size before it is followed: a malformed block reads as "not found".
 #pragma once
 
-#include "core/docklet_instance.h"
+#include "base/docklet_instance.h"
 
 #include <windows.h>
 

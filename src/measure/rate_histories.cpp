@@ -1,6 +1,6 @@
 #include "measure/rate_histories.h"
 
-#include "measure/rate_history.h"
+#include "base/rate_history.h"
 
 #include <new>
 

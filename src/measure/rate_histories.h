@@ -1,7 +1,7 @@
 // The four rate histories that an instance owns.
 #pragma once
 
-#include "core/docklet_instance.h"
+#include "base/docklet_instance.h"
 
 // Creates, in the order total, download, upload, bandwidth, each history that
 // does not exist yet, empty with room for kHistoryCapacity values. A history

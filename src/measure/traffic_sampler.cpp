@@ -1,8 +1,8 @@
 #include "measure/traffic_sampler.h"
 
-#include "core/text.h"
+#include "base/text.h"
 #include "measure/perf_data_reader.h"
-#include "measure/rate_history.h"
+#include "base/rate_history.h"
 
 #include <winperf.h>
 

@@ -2,7 +2,7 @@
 // instance (total, download, upload, bandwidth) once per fast tick.
 #pragma once
 
-#include "core/docklet_instance.h"
+#include "base/docklet_instance.h"
 
 #include <cstddef>
 #include <cstdint>

@@ -1,8 +1,8 @@
 #include "render/icon_composer.h"
 
-#include "core/host_image.h"
-#include "core/text.h"
-#include "render/gdiplus_owners.h"
+#include "base/host_image.h"
+#include "base/owners.h"
+#include "base/text.h"
 #include "render/outlined_text.h"
 #include "render/rate_text.h"
 #include "render/traffic_graph.h"
@@ -15,19 +15,13 @@ constexpr int kPictureSize = 255;
 constexpr int kTextWidth = 255;
 constexpr int kStateTextHeight = 255;
 
-struct TextStyle {
-    const wchar_t* fontName;
-    int32_t fontSize;
-    COLORREF color;
-    uint8_t alpha;
-};
-
+// Icon texts are centred, shadowed and outlined; each row sets its own size
+// below the font size.
 void DrawIconText(GpGraphics* graphics, const TextStyle& style, const wchar_t* text, double sizeOffset,
                   int32_t y, int32_t height) noexcept {
-    const float emSize = static_cast<float>(static_cast<double>(style.fontSize) - sizeOffset);
-    DrawOutlinedText(graphics, text, style.fontName, Gdiplus::FontStyleBold, style.color, style.alpha,
-                     Gdiplus::StringAlignmentCenter, Gdiplus::StringAlignmentCenter, emSize, true, true,
-                     PixelRect{0, y, kTextWidth, height});
+    TextStyle row = style;
+    row.emSize = static_cast<float>(static_cast<double>(style.emSize) - sizeOffset);
+    DrawOutlinedText(graphics, text, row, PixelRect{0, y, kTextWidth, height});
 }
 
 void DrawPicture(GpGraphics* graphics, const HostImage* picture) noexcept {
@@ -116,7 +110,15 @@ GpBitmap* ComposeIcon(const DockletInstance* instance) noexcept {
 
         wchar_t fontName[32];
         CopyText(fontName, instance->fontName);
-        const TextStyle style{fontName, instance->fontSize, instance->fontColor, instance->fontAlpha};
+        const TextStyle style{fontName,
+                              Gdiplus::FontStyleBold,
+                              instance->fontColor,
+                              instance->fontAlpha,
+                              static_cast<float>(instance->fontSize),
+                              Gdiplus::StringAlignmentCenter,
+                              Gdiplus::StringAlignmentCenter,
+                              true,
+                              true};
 
         if (instance->interfaceDescription[0] == L'\0') {
             DrawIconText(surface, style, L"Not Configured", 4.0, 0, kStateTextHeight);

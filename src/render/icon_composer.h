@@ -1,8 +1,8 @@
 // The overlay the dock lays over the image set's base picture.
 #pragma once
 
-#include "core/docklet_instance.h"
-#include "core/gdiplus_api.h"
+#include "base/docklet_instance.h"
+#include "base/gdiplus_api.h"
 
 // A new transparent 256 by 256 ARGB bitmap showing what dockletData asks for:
 // activity pictures, graphs, rate readings and address line, or the state text

@@ -2,25 +2,16 @@
 // instance loads through the dock and owns until the set changes or it ends.
 #pragma once
 
-#include "core/docklet_instance.h"
-
-#include <cstddef>
-
-constexpr size_t kImagePathCapacity = 270;
+#include "base/docklet_instance.h"
 
 // Releases the current pictures, then loads send.png and recv.png of the set
 // named by imagesFolder from the docklet's folder. A picture whose file is
-// missing, whose path does not fit kImagePathCapacity, or whose set name has no
+// missing, whose path does not fit, or whose set name has no
 // 8-bit form stays none. Null instance: nothing.
 void LoadImageSet(DockletInstance* instance) noexcept;
 
 // Deletes sendImage, then recvImage, leaving both none. Null instance: nothing.
 void ReleaseImageSet(DockletInstance* instance) noexcept;
-
-// root + relative + setFolder + "\" + fileName into path. False, with path
-// empty, when the whole path does not fit: a cut path would name another file.
-bool FormatImageSetPath(const char* root, const char* relative, const char* setFolder, const char* fileName,
-                        char (&path)[kImagePathCapacity]) noexcept;
 
 // Whether an 8-bit (ANSI code page) path names an existing file.
 bool ImageFileExists(const char* path) noexcept;

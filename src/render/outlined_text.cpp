@@ -1,28 +1,28 @@
 #include "render/outlined_text.h"
 
+#include "base/owners.h"
 #include "render/color_argb.h"
-#include "render/gdiplus_owners.h"
 
 namespace {
 
 FontFamilyOwner FindFontFamily(const wchar_t* fontName) noexcept {
-    Gdiplus::GpFontFamily* family = nullptr;
-    if (!fontName || GdipCreateFontFamilyFromName(fontName, nullptr, &family) != Gdiplus::Ok) {
-        return FontFamilyOwner();
+    FontFamilyOwner family;
+    if (!fontName) {
+        return family;
     }
-    return FontFamilyOwner(family);
+    return KeepIfOk(GdipCreateFontFamilyFromName(fontName, nullptr, family.put()), family);
 }
 
 StringFormatOwner MakeStringFormat(Gdiplus::StringAlignment alignment,
                                    Gdiplus::StringAlignment lineAlignment) noexcept {
-    Gdiplus::GpStringFormat* format = nullptr;
-    if (GdipCreateStringFormat(0, LANG_NEUTRAL, &format) != Gdiplus::Ok) {
-        return StringFormatOwner();
+    StringFormatOwner format;
+    if (GdipCreateStringFormat(0, LANG_NEUTRAL, format.put()) != Gdiplus::Ok) {
+        format.release();
+        return format;
     }
-    StringFormatOwner owner(format);
-    GdipSetStringFormatAlign(format, alignment);
-    GdipSetStringFormatLineAlign(format, lineAlignment);
-    return owner;
+    GdipSetStringFormatAlign(format.get(), alignment);
+    GdipSetStringFormatLineAlign(format.get(), lineAlignment);
+    return format;
 }
 
 PathOwner MakeTextPath(const wchar_t* text, const Gdiplus::GpFontFamily* family, INT style, float emSize,
@@ -44,31 +44,31 @@ void FillPath(GpGraphics* graphics, Gdiplus::GpPath* path, Gdiplus::ARGB argb) n
 
 }  // namespace
 
-void DrawOutlinedText(GpGraphics* graphics, const wchar_t* text, const wchar_t* fontName, INT style,
-                      COLORREF color, uint8_t alpha, Gdiplus::StringAlignment alignment,
-                      Gdiplus::StringAlignment lineAlignment, float emSize, bool shadow, bool outline,
+void DrawOutlinedText(GpGraphics* graphics, const wchar_t* text, const TextStyle& style,
                       const PixelRect& layoutRect) noexcept {
     // A negative em size would mirror the glyphs; NaN fails the test too.
-    if (!graphics || !text || text[0] == L'\0' || !(emSize > 0.0f)) {
+    if (!graphics || !text || text[0] == L'\0' || !(style.emSize > 0.0f)) {
         return;
     }
-    const FontFamilyOwner family = FindFontFamily(fontName);
+    const FontFamilyOwner family = FindFontFamily(style.fontName);
     if (!family) {
         return;
     }
-    const StringFormatOwner format = MakeStringFormat(alignment, lineAlignment);
-    const PathOwner mainPath = MakeTextPath(text, family.get(), style, emSize, layoutRect, format.get());
+    const StringFormatOwner format = MakeStringFormat(style.alignment, style.lineAlignment);
+    const PathOwner mainPath =
+        MakeTextPath(text, family.get(), style.fontStyle, style.emSize, layoutRect, format.get());
 
-    if (shadow) {
+    if (style.shadow) {
         const PixelRect shadowRect{layoutRect.x + 2, layoutRect.y + 2, layoutRect.width, layoutRect.height};
-        const PathOwner shadowPath = MakeTextPath(text, family.get(), style, emSize, shadowRect, format.get());
-        FillPath(graphics, shadowPath.get(), static_cast<Gdiplus::ARGB>(alpha / 2) << 24);
+        const PathOwner shadowPath =
+            MakeTextPath(text, family.get(), style.fontStyle, style.emSize, shadowRect, format.get());
+        FillPath(graphics, shadowPath.get(), static_cast<Gdiplus::ARGB>(style.alpha / 2) << 24);
     }
 
-    FillPath(graphics, mainPath.get(), ColorToArgb(color, alpha));
+    FillPath(graphics, mainPath.get(), ColorToArgb(style.color, style.alpha));
 
-    if (outline && mainPath) {
-        const PenOwner pen = MakePen(static_cast<Gdiplus::ARGB>(alpha) << 24, 1.0f);
+    if (style.outline && mainPath) {
+        const PenOwner pen = MakePen(static_cast<Gdiplus::ARGB>(style.alpha) << 24, 1.0f);
         if (pen) {
             GdipDrawPath(graphics, pen.get(), mainPath.get());
         }

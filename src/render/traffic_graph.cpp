@@ -1,9 +1,9 @@
 #include "render/traffic_graph.h"
 
-#include "core/text.h"
-#include "measure/rate_history.h"
+#include "base/owners.h"
+#include "base/rate_history.h"
+#include "base/text.h"
 #include "render/color_argb.h"
-#include "render/gdiplus_owners.h"
 #include "render/outlined_text.h"
 #include "render/rate_text.h"
 
@@ -40,16 +40,14 @@ void DrawBars(GpGraphics* graphics, Gdiplus::GpPen* pen, const Warr<double>& ser
 
 }  // namespace
 
-void DrawTrafficGraph(GpGraphics* graphics, uint32_t barArgb, uint32_t backgroundArgb, uint32_t frameArgb,
-                      const wchar_t* fontName, COLORREF fontColor, uint8_t fontAlpha, float fontSize,
-                      const wchar_t* caption, double currentRate, const Warr<double>* series, double fullScale,
-                      const PixelRect& graphRect) noexcept {
+void DrawTrafficGraph(GpGraphics* graphics, const GraphStyle& style, const wchar_t* caption, double currentRate,
+                      const Warr<double>* series, double fullScale, const PixelRect& graphRect) noexcept {
     if (!graphics) {
         return;
     }
-    const SolidBrushOwner background = MakeSolidBrush(backgroundArgb);
-    const PenOwner barPen = MakePen(barArgb, 2.0f);
-    const PenOwner framePen = MakePen(frameArgb, 1.0f);
+    const SolidBrushOwner background = MakeSolidBrush(style.backgroundArgb);
+    const PenOwner barPen = MakePen(style.barArgb, 2.0f);
+    const PenOwner framePen = MakePen(style.frameArgb, 1.0f);
 
     if (background) {
         GdipFillRectangleI(graphics, background.get(), graphRect.x, graphRect.y, graphRect.width, graphRect.height);
@@ -63,33 +61,45 @@ void DrawTrafficGraph(GpGraphics* graphics, uint32_t barArgb, uint32_t backgroun
 
     // At font sizes of 16 and below the caption's em size is not positive and
     // DrawOutlinedText leaves the caption out.
-    const float captionEm = static_cast<float>(fontSize - 16.0);
-    DrawOutlinedText(graphics, caption, fontName, Gdiplus::FontStyleBold, fontColor, fontAlpha,
-                     Gdiplus::StringAlignmentNear, Gdiplus::StringAlignmentNear, captionEm, false, false,
-                     PixelRect{graphRect.x, graphRect.y, 140, 24});
+    TextStyle text{style.fontName,
+                   Gdiplus::FontStyleBold,
+                   style.fontColor,
+                   style.fontAlpha,
+                   static_cast<float>(style.fontSize - 16.0),
+                   Gdiplus::StringAlignmentNear,
+                   Gdiplus::StringAlignmentNear,
+                   false,
+                   false};
+    DrawOutlinedText(graphics, caption, text, PixelRect{graphRect.x, graphRect.y, 140, 24});
 
     wchar_t rateText[kRateTextCapacity];
     FormatRateText(currentRate, rateText);
-    const float rateEm = static_cast<float>(fontSize - 8.0);
-    DrawOutlinedText(graphics, rateText, fontName, Gdiplus::FontStyleBold, fontColor, fontAlpha,
-                     Gdiplus::StringAlignmentFar, Gdiplus::StringAlignmentNear, rateEm, false, false,
-                     PixelRect{graphRect.x + graphRect.width - 160, graphRect.y, 160, 32});
+    text.emSize = static_cast<float>(style.fontSize - 8.0);
+    text.alignment = Gdiplus::StringAlignmentFar;
+    DrawOutlinedText(graphics, rateText, text, PixelRect{graphRect.x + graphRect.width - 160, graphRect.y, 160, 32});
+}
+
+GraphStyle GraphStyleOf(const DockletInstance& instance, GraphDirection direction) noexcept {
+    const bool upload = direction == GraphDirection::Upload;
+    return GraphStyle{upload ? ColorToArgb(instance.uploadColor, instance.uploadAlpha)
+                             : ColorToArgb(instance.downloadColor, instance.downloadAlpha),
+                      ColorToArgb(instance.backgroundColor, instance.backgroundAlpha),
+                      ColorToArgb(instance.frameColor, instance.frameAlpha),
+                      instance.fontName,
+                      instance.fontColor,
+                      instance.fontAlpha,
+                      static_cast<float>(instance.fontSize)};
 }
 
 void DrawStandardGraphs(GpGraphics* graphics, const DockletInstance& instance) noexcept {
-    const uint32_t backgroundArgb = ColorToArgb(instance.backgroundColor, instance.backgroundAlpha);
-    const uint32_t frameArgb = ColorToArgb(instance.frameColor, instance.frameAlpha);
+    // The stored name need not be terminated inside its field.
     wchar_t fontName[32];
     CopyText(fontName, instance.fontName);
-    const float fontSize = static_cast<float>(instance.fontSize);
-
     for (const StandardGraph& graph : kStandardGraphs) {
         const bool upload = graph.direction == GraphDirection::Upload;
-        const uint32_t barArgb = upload ? ColorToArgb(instance.uploadColor, instance.uploadAlpha)
-                                        : ColorToArgb(instance.downloadColor, instance.downloadAlpha);
-        DrawTrafficGraph(graphics, barArgb, backgroundArgb, frameArgb, fontName, instance.fontColor,
-                         instance.fontAlpha, fontSize, graph.caption,
-                         upload ? instance.uploadRate : instance.downloadRate,
+        GraphStyle style = GraphStyleOf(instance, graph.direction);
+        style.fontName = fontName;
+        DrawTrafficGraph(graphics, style, graph.caption, upload ? instance.uploadRate : instance.downloadRate,
                          upload ? instance.uploadHistory : instance.downloadHistory, graph.fullScale, graph.rect);
     }
 }

@@ -2,8 +2,8 @@
 // per history sample, oldest at the left, on a fixed scale per direction.
 #pragma once
 
-#include "core/docklet_instance.h"
-#include "core/gdiplus_api.h"
+#include "base/docklet_instance.h"
+#include "base/gdiplus_api.h"
 #include "render/pixel_rect.h"
 
 #include <cstdint>
@@ -11,14 +11,24 @@
 template <typename T>
 class Warr;
 
+// How a graph looks: bar, box and frame colours with their opacities, and the
+// font of its caption and current rate.
+struct GraphStyle {
+    uint32_t barArgb;
+    uint32_t backgroundArgb;
+    uint32_t frameArgb;
+    const wchar_t* fontName;
+    COLORREF fontColor;
+    uint8_t fontAlpha;
+    float fontSize;
+};
+
 // Draws one graph: box, frame, bars, caption at the top left, `currentRate` at
 // the top right. Bars stand at x = X + 2k (k = 1 for the oldest sample), grow
 // by (Height - 1) / fullScale per unit and stop at fullScale. A null or empty
 // series draws no bars.
-void DrawTrafficGraph(GpGraphics* graphics, uint32_t barArgb, uint32_t backgroundArgb, uint32_t frameArgb,
-                      const wchar_t* fontName, COLORREF fontColor, uint8_t fontAlpha, float fontSize,
-                      const wchar_t* caption, double currentRate, const Warr<double>* series, double fullScale,
-                      const PixelRect& graphRect) noexcept;
+void DrawTrafficGraph(GpGraphics* graphics, const GraphStyle& style, const wchar_t* caption, double currentRate,
+                      const Warr<double>* series, double fullScale, const PixelRect& graphRect) noexcept;
 
 enum class GraphDirection { Upload, Download };
 
@@ -34,6 +44,10 @@ constexpr StandardGraph kStandardGraphs[] = {
     {GraphDirection::Upload, L"Upload", 20.0, {10, 134, 233, 110}},
     {GraphDirection::Download, L"Download", 180.0, {10, 12, 233, 110}},
 };
+
+// The style of one graph of the standard pair in the instance's settings. The
+// font name points into `instance`.
+GraphStyle GraphStyleOf(const DockletInstance& instance, GraphDirection direction) noexcept;
 
 // The standard pair with the colours, font, rates and histories of `instance`.
 void DrawStandardGraphs(GpGraphics* graphics, const DockletInstance& instance) noexcept;

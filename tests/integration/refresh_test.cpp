@@ -2,7 +2,7 @@
 // overlays, with scripted adapters and counters.
 #include "refresh_fixture.h"
 
-#include "core/docklet_instance.h"
+#include "base/docklet_instance.h"
 
 #include <cwchar>
 

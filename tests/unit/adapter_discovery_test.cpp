@@ -1,6 +1,6 @@
 #include "measure/adapter_discovery.h"
 
-#include "core/text.h"
+#include "base/text.h"
 
 #include <ws2tcpip.h>
 #include <objbase.h>

@@ -1,4 +1,4 @@
-#include "measure/rate_history.h"
+#include "base/rate_history.h"
 #include "measure/rate_histories.h"
 
 #include <gtest/gtest.h>

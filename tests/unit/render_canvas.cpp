@@ -1,9 +1,9 @@
 #include "render_canvas.h"
 
-#include "core/host_image.h"
+#include "base/host_image.h"
 #include "core/settings.h"
-#include "core/text.h"
-#include "measure/rate_history.h"
+#include "base/text.h"
+#include "base/rate_history.h"
 
 #include <cstdlib>
 #include <new>

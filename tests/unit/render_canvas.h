@@ -1,8 +1,8 @@
 // Drawing surfaces and pixel probes for the renderer's tests.
 #pragma once
 
-#include "core/gdiplus_api.h"
-#include "core/docklet_instance.h"
+#include "base/gdiplus_api.h"
+#include "base/docklet_instance.h"
 #include "render/pixel_rect.h"
 
 #include <gtest/gtest.h>

@@ -1,8 +1,8 @@
 #include "render_canvas.h"
 
-#include "core/host_image.h"
-#include "core/text.h"
-#include "measure/rate_history.h"
+#include "base/host_image.h"
+#include "base/text.h"
+#include "base/rate_history.h"
 #include "render/icon_composer.h"
 #include "render/image_set.h"
 #include "render/outlined_text.h"
@@ -20,8 +20,7 @@ constexpr uint32_t kGreen = 0xFF00FF00;
 
 // The composer's text style with the default font settings.
 void IconText(GpGraphics* graphics, const wchar_t* text, float emSize, int y, int height) {
-    DrawOutlinedText(graphics, text, L"Tahoma", Gdiplus::FontStyleBold, 0xFFFFFF, 255, Gdiplus::StringAlignmentCenter,
-                     Gdiplus::StringAlignmentCenter, emSize, true, true, PixelRect{0, y, 255, height});
+    DrawOutlinedText(graphics, text, TextStyle{L"Tahoma", Gdiplus::FontStyleBold, 0xFFFFFF, 255, emSize, Gdiplus::StringAlignmentCenter, Gdiplus::StringAlignmentCenter, true, true}, PixelRect{0, y, 255, height});
 }
 
 void Picture(GpGraphics* graphics, HostImage* image) {
@@ -224,10 +223,8 @@ TEST_F(IconComposer, EverythingOnStacksPicturesGraphsReadingsAddress) {
     Canvas expected;
     Picture(expected.graphics(), instance->sendImage);
     Picture(expected.graphics(), instance->recvImage);
-    DrawTrafficGraph(expected.graphics(), 0xC00000FF, 0x5B000000, 0x5BFFFFFF, L"Tahoma", 0xFFFFFF, 255, 34.0f,
-                     L"Upload", 4.2, upload, 20.0, PixelRect{10, 134, 233, 110});
-    DrawTrafficGraph(expected.graphics(), 0xC100FF00, 0x5B000000, 0x5BFFFFFF, L"Tahoma", 0xFFFFFF, 255, 34.0f,
-                     L"Download", 53.1, download, 180.0, PixelRect{10, 12, 233, 110});
+    DrawTrafficGraph(expected.graphics(), GraphStyle{0xC00000FF, 0x5B000000, 0x5BFFFFFF, L"Tahoma", 0xFFFFFF, 255, 34.0f}, L"Upload", 4.2, upload, 20.0, PixelRect{10, 134, 233, 110});
+    DrawTrafficGraph(expected.graphics(), GraphStyle{0xC100FF00, 0x5B000000, 0x5BFFFFFF, L"Tahoma", 0xFFFFFF, 255, 34.0f}, L"Download", 53.1, download, 180.0, PixelRect{10, 12, 233, 110});
     IconText(expected.graphics(), L"Total", 26.0f, 36, 30);
     IconText(expected.graphics(), L"57.3K", 34.0f, 68, 34);
     IconText(expected.graphics(), L"Upload", 26.0f, 108, 30);

@@ -2,9 +2,9 @@
 // composed over them (build/contact-sheet.png) for a person to look at.
 #include "render_canvas.h"
 
-#include "core/host_image.h"
-#include "core/text.h"
-#include "measure/rate_history.h"
+#include "base/host_image.h"
+#include "base/text.h"
+#include "base/rate_history.h"
 #include "render/icon_composer.h"
 #include "render/image_set.h"
 #include "render/outlined_text.h"
@@ -128,9 +128,7 @@ TEST_F(ImageSetArt, WritesTheContactSheet) {
         // The same icon at a common dock size.
         GdipDrawImageRectI(sheet.graphics(), base.get(), x, y + 262, 48, 48);
         GdipDrawImageRectI(sheet.graphics(), overlay.get(), x, y + 262, 48, 48);
-        DrawOutlinedText(sheet.graphics(), tile.caption, L"Tahoma", Gdiplus::FontStyleBold, 0xE0E0E0, 255,
-                         Gdiplus::StringAlignmentNear, Gdiplus::StringAlignmentCenter, 15.0f, false, false,
-                         PixelRect{x + 56, y + 262, 200, 48});
+        DrawOutlinedText(sheet.graphics(), tile.caption, TextStyle{L"Tahoma", Gdiplus::FontStyleBold, 0xE0E0E0, 255, 15.0f, Gdiplus::StringAlignmentNear, Gdiplus::StringAlignmentCenter, false, false}, PixelRect{x + 56, y + 262, 200, 48});
         ReleaseImageSet(instance);
         std::free(instance);
         ++index;

@@ -1,6 +1,6 @@
 #include "render_canvas.h"
 
-#include "measure/rate_history.h"
+#include "base/rate_history.h"
 #include "render/color_argb.h"
 #include "render/outlined_text.h"
 #include "render/traffic_graph.h"
@@ -33,8 +33,7 @@ SeriesOwner SeriesOf(const std::vector<double>& values) {
 // Bars alone: box, frame and texts fully transparent.
 Pixels DrawBarsOnly(const Warr<double>* series, double fullScale, const PixelRect& box) {
     Canvas canvas;
-    DrawTrafficGraph(canvas.graphics(), 0xFF0000FF, 0, 0, L"Tahoma", 0xFFFFFF, 0, 34.0f, L"Upload", 1.0, series,
-                     fullScale, box);
+    DrawTrafficGraph(canvas.graphics(), GraphStyle{0xFF0000FF, 0, 0, L"Tahoma", 0xFFFFFF, 0, 34.0f}, L"Upload", 1.0, series, fullScale, box);
     return ReadPixels(canvas.bitmap());
 }
 
@@ -108,8 +107,7 @@ TEST_F(TrafficGraph, EmptyOrMissingSeriesDrawsTheBoxWithoutBars) {
     for (const Warr<double>* series : cases) {
         EXPECT_EQ(CountInk(DrawBarsOnly(series, 20.0, kUploadBox), kWhole), 0);
         Canvas canvas;
-        DrawTrafficGraph(canvas.graphics(), 0xFF0000FF, 0x5B000000, 0, L"Tahoma", 0xFFFFFF, 0, 34.0f, L"Upload", 0.0,
-                         series, 20.0, kUploadBox);
+        DrawTrafficGraph(canvas.graphics(), GraphStyle{0xFF0000FF, 0x5B000000, 0, L"Tahoma", 0xFFFFFF, 0, 34.0f}, L"Upload", 0.0, series, 20.0, kUploadBox);
         const Pixels pixels = ReadPixels(canvas.bitmap());
         EXPECT_EQ(pixels.At(BarColumn(kUploadBox, 1), 243), 0x5B000000u);
     }
@@ -118,8 +116,7 @@ TEST_F(TrafficGraph, EmptyOrMissingSeriesDrawsTheBoxWithoutBars) {
 TEST_F(TrafficGraph, BoxFillCoversTheRectangleAndTheFrameItsEdges) {
     {
         Canvas canvas;
-        DrawTrafficGraph(canvas.graphics(), 0, ColorToArgb(0, 91), 0, L"Tahoma", 0xFFFFFF, 0, 34.0f, L"Upload", 0.0,
-                         nullptr, 20.0, kUploadBox);
+        DrawTrafficGraph(canvas.graphics(), GraphStyle{0, ColorToArgb(0, 91), 0, L"Tahoma", 0xFFFFFF, 0, 34.0f}, L"Upload", 0.0, nullptr, 20.0, kUploadBox);
         const Pixels fill = ReadPixels(canvas.bitmap());
         EXPECT_EQ(fill.At(100, 200), 0x5B000000u);
         EXPECT_EQ(fill.At(10, 134), 0x5B000000u);
@@ -132,8 +129,7 @@ TEST_F(TrafficGraph, BoxFillCoversTheRectangleAndTheFrameItsEdges) {
     }
     {
         Canvas canvas;
-        DrawTrafficGraph(canvas.graphics(), 0, 0, ColorToArgb(0xFFFFFF, 91), L"Tahoma", 0xFFFFFF, 0, 34.0f, L"Upload",
-                         0.0, nullptr, 20.0, kUploadBox);
+        DrawTrafficGraph(canvas.graphics(), GraphStyle{0, 0, ColorToArgb(0xFFFFFF, 91), L"Tahoma", 0xFFFFFF, 0, 34.0f}, L"Upload", 0.0, nullptr, 20.0, kUploadBox);
         const Pixels frame = ReadPixels(canvas.bitmap());
         EXPECT_EQ(frame.At(10, 200), 0x5BFFFFFFu);
         EXPECT_EQ(frame.At(243, 200), 0x5BFFFFFFu);
@@ -149,8 +145,7 @@ TEST_F(TrafficGraph, BoxFillCoversTheRectangleAndTheFrameItsEdges) {
 TEST_F(TrafficGraph, BarsLieOverTheFillAndTheFrameBottom) {
     const SeriesOwner series = SeriesOf({20.0});
     Canvas canvas;
-    DrawTrafficGraph(canvas.graphics(), 0xFF0000FF, 0xFF000000, 0xFFFFFFFF, L"Tahoma", 0xFFFFFF, 0, 34.0f, L"Upload",
-                     0.0, series.get(), 20.0, kUploadBox);
+    DrawTrafficGraph(canvas.graphics(), GraphStyle{0xFF0000FF, 0xFF000000, 0xFFFFFFFF, L"Tahoma", 0xFFFFFF, 0, 34.0f}, L"Upload", 0.0, series.get(), 20.0, kUploadBox);
     const Pixels pixels = ReadPixels(canvas.bitmap());
     EXPECT_EQ(pixels.At(BarColumn(kUploadBox, 1), 200), 0xFF0000FFu);
     EXPECT_EQ(pixels.At(BarColumn(kUploadBox, 1), kUploadBox.y), 0xFF0000FFu);
@@ -159,8 +154,7 @@ TEST_F(TrafficGraph, BarsLieOverTheFillAndTheFrameBottom) {
 
 TEST_F(TrafficGraph, CaptionTopLeftAndCurrentRateTopRight) {
     Canvas graph;
-    DrawTrafficGraph(graph.graphics(), 0, 0, 0, L"Tahoma", 0xFFFFFF, 255, 34.0f, L"Upload", 12.345, nullptr, 20.0,
-                     kUploadBox);
+    DrawTrafficGraph(graph.graphics(), GraphStyle{0, 0, 0, L"Tahoma", 0xFFFFFF, 255, 34.0f}, L"Upload", 12.345, nullptr, 20.0, kUploadBox);
     const Pixels pixels = ReadPixels(graph.bitmap());
     const PixelRect caption = InkBounds(pixels, PixelRect{10, 134, 100, 24});
     EXPECT_GT(caption.width, 30);
@@ -174,27 +168,21 @@ TEST_F(TrafficGraph, CaptionTopLeftAndCurrentRateTopRight) {
 
     // Exactly the two texts of the outlined-text routine: no shadow, no outline.
     Canvas expected;
-    DrawOutlinedText(expected.graphics(), L"Upload", L"Tahoma", Gdiplus::FontStyleBold, 0xFFFFFF, 255,
-                     Gdiplus::StringAlignmentNear, Gdiplus::StringAlignmentNear, 18.0f, false, false,
-                     PixelRect{10, 134, 140, 24});
-    DrawOutlinedText(expected.graphics(), L"12.3K", L"Tahoma", Gdiplus::FontStyleBold, 0xFFFFFF, 255,
-                     Gdiplus::StringAlignmentFar, Gdiplus::StringAlignmentNear, 26.0f, false, false,
-                     PixelRect{83, 134, 160, 32});
+    DrawOutlinedText(expected.graphics(), L"Upload", TextStyle{L"Tahoma", Gdiplus::FontStyleBold, 0xFFFFFF, 255, 18.0f, Gdiplus::StringAlignmentNear, Gdiplus::StringAlignmentNear, false, false}, PixelRect{10, 134, 140, 24});
+    DrawOutlinedText(expected.graphics(), L"12.3K", TextStyle{L"Tahoma", Gdiplus::FontStyleBold, 0xFFFFFF, 255, 26.0f, Gdiplus::StringAlignmentFar, Gdiplus::StringAlignmentNear, false, false}, PixelRect{83, 134, 160, 32});
     EXPECT_EQ(pixels.argb, ReadPixels(expected.bitmap()).argb);
 }
 
 TEST_F(TrafficGraph, SmallFontSizesLeaveTheCaptionOutButKeepTheRate) {
     for (float fontSize : {16.0f, 12.0f}) {
         Canvas graph;
-        DrawTrafficGraph(graph.graphics(), 0, 0, 0, L"Tahoma", 0xFFFFFF, 255, fontSize, L"Download", 99.0, nullptr,
-                         180.0, kDownloadBox);
+        DrawTrafficGraph(graph.graphics(), GraphStyle{0, 0, 0, L"Tahoma", 0xFFFFFF, 255, fontSize}, L"Download", 99.0, nullptr, 180.0, kDownloadBox);
         const Pixels pixels = ReadPixels(graph.bitmap());
         EXPECT_EQ(CountInk(pixels, PixelRect{10, 12, 120, 24}), 0) << fontSize;
         EXPECT_GT(CountInk(pixels, PixelRect{150, 12, 106, 32}), 0) << fontSize;
     }
     Canvas tiny;
-    DrawTrafficGraph(tiny.graphics(), 0, 0, 0, L"Tahoma", 0xFFFFFF, 255, 17.0f, L"Download", 99.0, nullptr, 180.0,
-                     kDownloadBox);
+    DrawTrafficGraph(tiny.graphics(), GraphStyle{0, 0, 0, L"Tahoma", 0xFFFFFF, 255, 17.0f}, L"Download", 99.0, nullptr, 180.0, kDownloadBox);
     EXPECT_GT(CountInk(ReadPixels(tiny.bitmap()), PixelRect{10, 12, 120, 24}), 0);
 }
 
@@ -210,10 +198,8 @@ TEST_F(TrafficGraph, StandardPairIsUploadBelowThenDownloadAbove) {
     Canvas actual;
     DrawStandardGraphs(actual.graphics(), *instance);
     Canvas expected;
-    DrawTrafficGraph(expected.graphics(), 0xC00000FF, 0x5B000000, 0x5BFFFFFF, L"Tahoma", 0xFFFFFF, 255, 34.0f,
-                     L"Upload", 4.2, upload.get(), 20.0, PixelRect{10, 134, 233, 110});
-    DrawTrafficGraph(expected.graphics(), 0xC100FF00, 0x5B000000, 0x5BFFFFFF, L"Tahoma", 0xFFFFFF, 255, 34.0f,
-                     L"Download", 53.1, download.get(), 180.0, PixelRect{10, 12, 233, 110});
+    DrawTrafficGraph(expected.graphics(), GraphStyle{0xC00000FF, 0x5B000000, 0x5BFFFFFF, L"Tahoma", 0xFFFFFF, 255, 34.0f}, L"Upload", 4.2, upload.get(), 20.0, PixelRect{10, 134, 233, 110});
+    DrawTrafficGraph(expected.graphics(), GraphStyle{0xC100FF00, 0x5B000000, 0x5BFFFFFF, L"Tahoma", 0xFFFFFF, 255, 34.0f}, L"Download", 53.1, download.get(), 180.0, PixelRect{10, 12, 233, 110});
     EXPECT_EQ(ReadPixels(actual.bitmap()).argb, ReadPixels(expected.bitmap()).argb);
     std::free(instance);
 }

@@ -1,5 +1,6 @@
-#include "core/host_image.h"
-#include "core/text.h"
+#include "base/image_set_path.h"
+#include "base/host_image.h"
+#include "base/text.h"
 #include "render/image_set.h"
 
 #include <gtest/gtest.h>
@@ -31,10 +32,10 @@ std::string TempFolder() {
 
 TEST(ImageSetPath, JoinsTheDocksFoldersTheSetAndTheFile) {
     char path[kImagePathCapacity];
-    ASSERT_TRUE(FormatImageSetPath("C:\\Dock\\", "Docklets\\Vantrel\\", "icons", "send.png", path));
+    ASSERT_TRUE(FormatImageSetPath("C:\\Dock\\", "Docklets\\Vantrel\\", "icons", "send.png", path, sizeof path));
     EXPECT_STREQ(path, "C:\\Dock\\Docklets\\Vantrel\\icons\\send.png");
     // A dock without the folder functions leaves those parts empty.
-    ASSERT_TRUE(FormatImageSetPath("", "", "glass", "recv.png", path));
+    ASSERT_TRUE(FormatImageSetPath("", "", "glass", "recv.png", path, sizeof path));
     EXPECT_STREQ(path, "glass\\recv.png");
 }
 
@@ -42,10 +43,10 @@ TEST(ImageSetPath, APathThatDoesNotFitIsRefusedNotCut) {
     char path[kImagePathCapacity];
     // 269 characters plus the terminator fill the buffer exactly.
     const std::string root(269 - std::string("icons\\send.png").size(), 'r');
-    ASSERT_TRUE(FormatImageSetPath(root.c_str(), "", "icons", "send.png", path));
+    ASSERT_TRUE(FormatImageSetPath(root.c_str(), "", "icons", "send.png", path, sizeof path));
     EXPECT_EQ(std::string(path).size(), 269u);
     const std::string longer = root + "x";
-    EXPECT_FALSE(FormatImageSetPath(longer.c_str(), "", "icons", "send.png", path));
+    EXPECT_FALSE(FormatImageSetPath(longer.c_str(), "", "icons", "send.png", path, sizeof path));
     EXPECT_STREQ(path, "");
 }
 

@@ -15,8 +15,7 @@ Pixels DrawText(const wchar_t* text, const wchar_t* family, COLORREF color, uint
                 Gdiplus::StringAlignment lineAlignment = Gdiplus::StringAlignmentCenter, float emSize = 60.0f,
                 const PixelRect& box = kCentreBox) {
     Canvas canvas;
-    DrawOutlinedText(canvas.graphics(), text, family, Gdiplus::FontStyleBold, color, alpha, alignment, lineAlignment,
-                     emSize, shadow, outline, box);
+    DrawOutlinedText(canvas.graphics(), text, TextStyle{family, Gdiplus::FontStyleBold, color, alpha, emSize, alignment, lineAlignment, shadow, outline}, box);
     return ReadPixels(canvas.bitmap());
 }
 
@@ -125,11 +124,9 @@ TEST_F(OutlinedText, FarAndNearPutTheTextAtTheRightAndTopEdges) {
 
 TEST_F(OutlinedText, UnknownFamilyDrawsNothingAndLeavesTheSurfaceUsable) {
     Canvas canvas;
-    DrawOutlinedText(canvas.graphics(), L"Hg", L"No Such Family Vantrel", Gdiplus::FontStyleBold, 0xFFFFFF, 255,
-                     Gdiplus::StringAlignmentCenter, Gdiplus::StringAlignmentCenter, 60.0f, true, true, kCentreBox);
+    DrawOutlinedText(canvas.graphics(), L"Hg", TextStyle{L"No Such Family Vantrel", Gdiplus::FontStyleBold, 0xFFFFFF, 255, 60.0f, Gdiplus::StringAlignmentCenter, Gdiplus::StringAlignmentCenter, true, true}, kCentreBox);
     EXPECT_EQ(CountInk(ReadPixels(canvas.bitmap()), kWhole), 0);
-    DrawOutlinedText(canvas.graphics(), L"Hg", L"Tahoma", Gdiplus::FontStyleBold, 0xFFFFFF, 255,
-                     Gdiplus::StringAlignmentCenter, Gdiplus::StringAlignmentCenter, 60.0f, true, true, kCentreBox);
+    DrawOutlinedText(canvas.graphics(), L"Hg", TextStyle{L"Tahoma", Gdiplus::FontStyleBold, 0xFFFFFF, 255, 60.0f, Gdiplus::StringAlignmentCenter, Gdiplus::StringAlignmentCenter, true, true}, kCentreBox);
     EXPECT_GT(CountInk(ReadPixels(canvas.bitmap()), kWhole), 100);
 }
 
@@ -141,11 +138,8 @@ TEST_F(OutlinedText, EmptyTextAndNonPositiveSizesDrawNothing) {
         EXPECT_EQ(CountInk(pixels, kWhole), 0) << emSize;
     }
     Canvas canvas;
-    DrawOutlinedText(nullptr, L"Hg", L"Tahoma", Gdiplus::FontStyleBold, 0xFFFFFF, 255, Gdiplus::StringAlignmentCenter,
-                     Gdiplus::StringAlignmentCenter, 60.0f, true, true, kCentreBox);
-    DrawOutlinedText(canvas.graphics(), nullptr, L"Tahoma", Gdiplus::FontStyleBold, 0xFFFFFF, 255,
-                     Gdiplus::StringAlignmentCenter, Gdiplus::StringAlignmentCenter, 60.0f, true, true, kCentreBox);
-    DrawOutlinedText(canvas.graphics(), L"Hg", nullptr, Gdiplus::FontStyleBold, 0xFFFFFF, 255,
-                     Gdiplus::StringAlignmentCenter, Gdiplus::StringAlignmentCenter, 60.0f, true, true, kCentreBox);
+    DrawOutlinedText(nullptr, L"Hg", TextStyle{L"Tahoma", Gdiplus::FontStyleBold, 0xFFFFFF, 255, 60.0f, Gdiplus::StringAlignmentCenter, Gdiplus::StringAlignmentCenter, true, true}, kCentreBox);
+    DrawOutlinedText(canvas.graphics(), nullptr, TextStyle{L"Tahoma", Gdiplus::FontStyleBold, 0xFFFFFF, 255, 60.0f, Gdiplus::StringAlignmentCenter, Gdiplus::StringAlignmentCenter, true, true}, kCentreBox);
+    DrawOutlinedText(canvas.graphics(), L"Hg", TextStyle{nullptr, Gdiplus::FontStyleBold, 0xFFFFFF, 255, 60.0f, Gdiplus::StringAlignmentCenter, Gdiplus::StringAlignmentCenter, true, true}, kCentreBox);
     EXPECT_EQ(CountInk(ReadPixels(canvas.bitmap()), kWhole), 0);
 }

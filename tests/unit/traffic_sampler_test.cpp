@@ -1,8 +1,8 @@
 #include "measure/traffic_sampler.h"
 
-#include "core/text.h"
+#include "base/text.h"
 #include "measure/rate_histories.h"
-#include "measure/rate_history.h"
+#include "base/rate_history.h"
 #include "support/perf_block_builder.h"
 
 #include <gtest/gtest.h>

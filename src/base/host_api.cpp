@@ -1,6 +1,6 @@
-#include "core/host_api.h"
+#include "base/host_api.h"
 
-#include "core/host_image.h"
+#include "base/host_image.h"
 
 namespace {
 

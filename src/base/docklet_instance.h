@@ -1,6 +1,8 @@
 // The per-icon record: settings, adapter state, measurement state, pictures.
 #pragma once
 
+#include "base/raw_counter_sample.h"
+
 #include <windows.h>
 
 #include <cstdint>
@@ -9,16 +11,6 @@
 template <typename T>
 class Warr;
 struct HostImage;
-
-// One reading of one performance counter.
-struct RawCounterSample {
-    uint32_t counterType;
-    int32_t defaultScale;
-    uint64_t data;
-    int64_t time;
-    uint32_t multiCount;
-    int64_t frequency;
-};
 
 // dockletData: what the icon shows.
 constexpr uint32_t kShowUploadRate = 1;

@@ -7,7 +7,7 @@
 // layout and vtable, so the module builds and consumes this shape by hand.
 #pragma once
 
-#include "core/gdiplus_api.h"
+#include "base/gdiplus_api.h"
 
 #include <cstdint>
 

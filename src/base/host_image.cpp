@@ -1,4 +1,4 @@
-#include "core/host_image.h"
+#include "base/host_image.h"
 
 #include <new>
 
