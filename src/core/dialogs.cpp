@@ -22,31 +22,3 @@ INT_PTR OpenInfoDialog(DockletInstance* instance) noexcept {
 INT_PTR OpenAboutDialog(DockletInstance* instance) noexcept {
     return OpenDialog(instance, IDD_ABOUT, &AboutDocklet);
 }
-
-namespace {
-
-// The common part of every dialog here: it closes on OK or Cancel.
-INT_PTR CloseOnOkOrCancel(HWND dialog, UINT message, WPARAM wParam) noexcept {
-    if (message == WM_INITDIALOG) {
-        return TRUE;
-    }
-    if (message == WM_COMMAND && (LOWORD(wParam) == IDOK || LOWORD(wParam) == IDCANCEL)) {
-        EndDialog(dialog, LOWORD(wParam));
-        return TRUE;
-    }
-    return FALSE;
-}
-
-}  // namespace
-
-INT_PTR ConfigureDialogProc(HWND dialog, UINT message, WPARAM wParam, LPARAM) noexcept {
-    return CloseOnOkOrCancel(dialog, message, wParam);
-}
-
-INT_PTR InfoDialogProc(HWND dialog, UINT message, WPARAM wParam, LPARAM) noexcept {
-    return CloseOnOkOrCancel(dialog, message, wParam);
-}
-
-INT_PTR AboutDialogProc(HWND dialog, UINT message, WPARAM wParam, LPARAM) noexcept {
-    return CloseOnOkOrCancel(dialog, message, wParam);
-}

@@ -13,8 +13,3 @@ constexpr int IDD_PLACEHOLDER = 109;
 INT_PTR OpenConfigureDialog(DockletInstance* instance) noexcept;
 INT_PTR OpenInfoDialog(DockletInstance* instance) noexcept;
 INT_PTR OpenAboutDialog(DockletInstance* instance) noexcept;
-
-// Dialog procedures behind the exported ConfigureDocklet, InfoDocklet and AboutDocklet.
-INT_PTR ConfigureDialogProc(HWND dialog, UINT message, WPARAM wParam, LPARAM lParam) noexcept;
-INT_PTR InfoDialogProc(HWND dialog, UINT message, WPARAM wParam, LPARAM lParam) noexcept;
-INT_PTR AboutDialogProc(HWND dialog, UINT message, WPARAM wParam, LPARAM lParam) noexcept;

@@ -1,13 +1,16 @@
 // The functions the dock calls. Nothing may escape them: a fault here would
 // take the whole dock down, so every body runs behind a guard.
-#include "core/dialogs.h"
-#include "core/exports.h"
 #include "base/docklet_instance.h"
 #include "base/host_api.h"
+#include "base/text.h"
+#include "config/configure_dialog.h"
+#include "core/dialogs.h"
+#include "core/exports.h"
 #include "core/lifecycle.h"
 #include "core/mouse_actions.h"
 #include "core/settings.h"
-#include "base/text.h"
+#include "info/about_dialog.h"
+#include "info/network_info_dialog.h"
 
 #include <utility>
 
