@@ -22,6 +22,7 @@ struct Originals {
     decltype(&::GetProcAddress) getProcAddress = &::GetProcAddress;
     decltype(&Gdiplus::GdiplusStartup) gdiplusStartup = &Gdiplus::GdiplusStartup;
     decltype(&Gdiplus::GdiplusShutdown) gdiplusShutdown = &Gdiplus::GdiplusShutdown;
+    decltype(&::WideCharToMultiByte) wideCharToMultiByte = &::WideCharToMultiByte;
 };
 
 Originals& Real() {
@@ -149,6 +150,19 @@ void WINAPI HookGdiplusShutdown(ULONG_PTR token) {
     }
 }
 
+// Windows refuses a default character, or the question whether one was used,
+// when converting to UTF-8 or UTF-7; Wine converts anyway. The dock answers as
+// Windows does, so a module that relies on Wine's leniency fails here.
+int WINAPI HookWideCharToMultiByte(UINT codePage, DWORD flags, LPCWCH text, int length, LPSTR out, int outSize,
+                                   LPCCH defaultChar, LPBOOL usedDefaultChar) {
+    const UINT effective = codePage == CP_ACP ? GetACP() : codePage;
+    if ((effective == CP_UTF8 || effective == CP_UTF7) && (defaultChar || usedDefaultChar)) {
+        SetLastError(ERROR_INVALID_PARAMETER);
+        return 0;
+    }
+    return Real().wideCharToMultiByte(codePage, flags, text, length, out, outSize, defaultChar, usedDefaultChar);
+}
+
 struct Replacement {
     const char* dll;
     const char* function;
@@ -166,6 +180,7 @@ const Replacement kReplacements[] = {
     {"kernel32.dll", "GetProcAddress", reinterpret_cast<void*>(&HookGetProcAddress)},
     {"gdiplus.dll", "GdiplusStartup", reinterpret_cast<void*>(&HookGdiplusStartup)},
     {"gdiplus.dll", "GdiplusShutdown", reinterpret_cast<void*>(&HookGdiplusShutdown)},
+    {"kernel32.dll", "WideCharToMultiByte", reinterpret_cast<void*>(&HookWideCharToMultiByte)},
 };
 
 }  // namespace

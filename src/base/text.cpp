@@ -1,7 +1,9 @@
 #include "base/text.h"
 
+#include "base/owners.h"
+
+#include <cstdlib>
 #include <cwchar>
-#include <cstring>
 
 namespace {
 
@@ -18,6 +20,17 @@ void CopyBounded(Char* dst, size_t capacity, const Char* src) noexcept {
         }
     }
     dst[n] = 0;
+}
+
+// Whether the 8-bit text converts back to exactly the UTF-16 text it came from.
+bool RoundTrips(const wchar_t* wide, const char* narrow) noexcept {
+    const int length = MultiByteToWideChar(CP_ACP, 0, narrow, -1, nullptr, 0);
+    if (length <= 0 || static_cast<size_t>(length) != std::wcslen(wide) + 1) {
+        return false;
+    }
+    const MallocOwner<wchar_t> back(static_cast<wchar_t*>(std::malloc(sizeof(wchar_t) * length)));
+    return back && MultiByteToWideChar(CP_ACP, 0, narrow, -1, back.get(), length) == length &&
+           std::wmemcmp(back.get(), wide, length) == 0;
 }
 
 }  // namespace
@@ -54,9 +67,11 @@ bool WideToAnsi(const wchar_t* src, char* dst, size_t capacity) noexcept {
     if (!src) {
         return false;
     }
-    BOOL lossy = FALSE;
-    int written = WideCharToMultiByte(CP_ACP, 0, src, -1, dst, static_cast<int>(capacity), nullptr, &lossy);
-    if (written <= 0 || lossy) {
+    // Windows refuses lpUsedDefaultChar for UTF-8 (a system code page users can
+    // choose) and some others, so loss is found by converting back instead: a
+    // default or best-fit character does not come back as the original text.
+    const int written = WideCharToMultiByte(CP_ACP, 0, src, -1, dst, static_cast<int>(capacity), nullptr, nullptr);
+    if (written <= 0 || !RoundTrips(src, dst)) {
         dst[0] = '\0';
         return false;
     }

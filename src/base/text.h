@@ -17,7 +17,9 @@ template <size_t N>
 void CopyText(char (&dst)[N], const char* src) noexcept { CopyText(dst, N, src); }
 
 // Whole conversions: true only when all of src fits dst with its terminator
-// (and, to 8-bit, every character has an ANSI form). On false dst is empty.
+// (and, to 8-bit, the text converts back unchanged: no default or best-fit
+// character stood in). On false dst is empty. Correct in every ANSI code page,
+// UTF-8 included.
 bool AnsiToWide(const char* src, wchar_t* dst, size_t capacity) noexcept;
 bool WideToAnsi(const wchar_t* src, char* dst, size_t capacity) noexcept;
 
