@@ -253,6 +253,9 @@ int wmain(int argc, wchar_t** argv) {
     }
     paintedDock = &dock;
 
+    wchar_t modulePath[MAX_PATH] = {};
+    GetModuleFileNameW(dock.Module(), modulePath, MAX_PATH);
+    std::printf("dock: %d-bit, module %s\n", static_cast<int>(sizeof(void*) * 8), Narrow(modulePath).c_str());
     const testdock::DockletInformation information = dock.Information();
     std::printf("docklet: %s by %s, version %d: %s\n", information.name.c_str(), information.author.c_str(),
                 information.version, information.notes.c_str());

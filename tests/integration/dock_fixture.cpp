@@ -7,6 +7,19 @@ namespace vantrel_test {
 namespace {
 std::atomic<int> scratchCounter{0};
 
+// The module under test: the file VANTREL_MODULE names (the shipped one, in the
+// i686 run), else VantrelDocklet.dll beside the test program.
+std::wstring NamedModule() {
+    wchar_t named[MAX_PATH] = {};
+    const DWORD length = GetEnvironmentVariableW(L"VANTREL_MODULE", named, MAX_PATH);
+    if (length == 0 || length >= MAX_PATH) {
+        return L"";
+    }
+    wchar_t full[MAX_PATH] = {};
+    const DWORD fullLength = GetFullPathNameW(named, MAX_PATH, full, nullptr);
+    return fullLength > 0 && fullLength < MAX_PATH ? full : named;
+}
+
 void RemoveTree(const std::wstring& folder) {
     WIN32_FIND_DATAW entry;
     HANDLE find = FindFirstFileW((folder + L"\\*").c_str(), &entry);
@@ -58,8 +71,15 @@ void WriteFile(const std::string& ansiPath, const std::string& content) {
 void DockTest::SetUp() {
     Hooks() = testdock::SystemHooks{};
     testdock::Counters() = testdock::ImageCounters{};
-    dock = std::make_unique<TestDock>();
-    ASSERT_TRUE(dock->Loaded()) << "VantrelDocklet.dll must sit beside the test program";
+    const std::wstring named = NamedModule();
+    dock = named.empty() ? std::make_unique<TestDock>() : std::make_unique<TestDock>(named);
+    ASSERT_TRUE(dock->Loaded()) << (named.empty() ? "VantrelDocklet.dll must sit beside the test program"
+                                                  : "VANTREL_MODULE names no loadable module");
+    if (!named.empty()) {
+        wchar_t loaded[MAX_PATH] = {};
+        GetModuleFileNameW(dock->Module(), loaded, MAX_PATH);
+        ASSERT_EQ(lstrcmpiW(loaded, named.c_str()), 0) << "the dock loaded another file than VANTREL_MODULE";
+    }
     scratch = std::make_unique<ScratchFolder>();
 }
 
