@@ -1,32 +1,12 @@
 #include "dock_fixture.h"
 
 #include <atomic>
+#include <filesystem>
 
 namespace vantrel_test {
 
 namespace {
 std::atomic<int> scratchCounter{0};
-
-void RemoveTree(const std::wstring& folder) {
-    WIN32_FIND_DATAW entry;
-    HANDLE find = FindFirstFileW((folder + L"\\*").c_str(), &entry);
-    if (find != INVALID_HANDLE_VALUE) {
-        do {
-            std::wstring name = entry.cFileName;
-            if (name == L"." || name == L"..") {
-                continue;
-            }
-            std::wstring path = folder + L"\\" + name;
-            if (entry.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) {
-                RemoveTree(path);
-            } else {
-                DeleteFileW(path.c_str());
-            }
-        } while (FindNextFileW(find, &entry));
-        FindClose(find);
-    }
-    RemoveDirectoryW(folder.c_str());
-}
 }  // namespace
 
 ScratchFolder::ScratchFolder(const std::string& leaf) {
@@ -38,9 +18,8 @@ ScratchFolder::ScratchFolder(const std::string& leaf) {
 }
 
 ScratchFolder::~ScratchFolder() {
-    std::wstring wide = testdock::Widen(path_);
-    wide.pop_back();
-    RemoveTree(wide);
+    std::error_code ignored;
+    std::filesystem::remove_all(testdock::Widen(path_.substr(0, path_.size() - 1)), ignored);
 }
 
 std::string ReadFile(const std::string& ansiPath) {

@@ -10,13 +10,6 @@
 
 namespace {
 
-constexpr int64_t kPerfTime = 7000000;
-constexpr int64_t kPerfFreq = 2500000;
-
-std::vector<uint8_t> AdaptersBlock(const std::vector<AdapterCounters>& adapters) {
-    return BuildPerfBlock(NetworkInterfaceBlock(adapters, kPerfTime, kPerfFreq));
-}
-
 // An object whose instances are told apart by the value of their one counter.
 PerfObjectPlan NamedInstances(uint32_t titleIndex, const std::vector<std::wstring>& names) {
     PerfObjectPlan object;
@@ -46,59 +39,28 @@ uint64_t FoundInstance(const std::vector<uint8_t>& block, uint32_t titleIndex, c
 
 }  // namespace
 
-TEST(PerfDataReader, ReadsTheNetworkInterfaceCountersOfTheWantedAdapter) {
-    const auto block = AdaptersBlock({{L"Loopback Adapter", 1, 2, 3, 4},
-                                      {L"Fast Ethernet [PCI_2] _2", 0x1'0000'0005ull, 1500, 700, 100000000},
-                                      {L"Wireless Adapter", 9, 9, 9, 9}});
-    const wchar_t* adapter = L"Fast Ethernet [PCI_2] _2";
-
-    CounterRead total = ReadCounter(block, kNetworkInterfaceObject, kBytesTotalCounter, adapter);
-    ASSERT_TRUE(total.result);
-    EXPECT_EQ(total.output, "");
-    EXPECT_EQ(total.sample.counterType, static_cast<uint32_t>(PERF_COUNTER_BULK_COUNT));
-    EXPECT_EQ(total.sample.defaultScale, -4);
-    EXPECT_EQ(total.sample.data, 0x1'0000'0005ull);
-    EXPECT_EQ(total.sample.time, kPerfTime);
-    EXPECT_EQ(total.sample.frequency, kPerfFreq);
-    EXPECT_EQ(total.sample.multiCount, 0u);
-
-    EXPECT_EQ(ReadCounter(block, kNetworkInterfaceObject, kBytesReceivedCounter, adapter).sample.data, 1500u);
-    EXPECT_EQ(ReadCounter(block, kNetworkInterfaceObject, kBytesSentCounter, adapter).sample.data, 700u);
-
-    CounterRead bandwidth = ReadCounter(block, kNetworkInterfaceObject, kCurrentBandwidthCounter, adapter);
-    ASSERT_TRUE(bandwidth.result);
-    EXPECT_EQ(bandwidth.sample.counterType, static_cast<uint32_t>(PERF_COUNTER_LARGE_RAWCOUNT));
-    EXPECT_EQ(bandwidth.sample.defaultScale, -6);
-    EXPECT_EQ(bandwidth.sample.data, 100000000u);
-    EXPECT_EQ(bandwidth.sample.time, 0);
-    EXPECT_EQ(bandwidth.sample.frequency, 0);
-}
-
 TEST(PerfDataReader, WhatIsMissingIsPrintedAndTheSampleKeepsItsValue) {
-    PerfObjectPlan processor = NamedInstances(238, {L"_Total"});
-    PerfBlockPlan plan;
-    plan.objects = {processor};
-    CounterRead noObject = ReadCounter(BuildPerfBlock(plan), 510, 264, L"Adapter");
-    EXPECT_FALSE(noObject.result);
-    EXPECT_EQ(noObject.output, "Object, 510, not found.\n");
-    EXPECT_TRUE(IsUntouched(noObject.sample));
-
-    const auto block = AdaptersBlock({{L"Adapter", 1, 2, 3, 4}});
-    CounterRead noCounter = ReadCounter(block, kNetworkInterfaceObject, 999, L"Adapter");
-    EXPECT_FALSE(noCounter.result);
-    EXPECT_EQ(noCounter.output, "Counter, 999, not found.\n");
-    EXPECT_TRUE(IsUntouched(noCounter.sample));
-
-    CounterRead noInstance = ReadCounter(block, kNetworkInterfaceObject, 264, L"Wireless Adapter");
-    EXPECT_FALSE(noInstance.result);
-    EXPECT_EQ(noInstance.output, "Instance, Wireless Adapter, not found.\n");
-    EXPECT_TRUE(IsUntouched(noInstance.sample));
-
-    CounterRead noName = ReadCounter(block, kNetworkInterfaceObject, 264, nullptr);
-    EXPECT_EQ(noName.output, "Instance, (null), not found.\n");
-    EXPECT_TRUE(IsUntouched(noName.sample));
-
-    EXPECT_EQ(ReadCounter({}, 510, 264, L"Adapter").output, "Object, 510, not found.\n");
+    const std::vector<uint8_t> none;
+    const auto processor = SingleObjectBlock(NamedInstances(238, {L"_Total"}));
+    const auto adapter = BuildPerfBlock(NetworkInterfaceBlock({{L"Adapter", 1, 2, 3, 4}}, 7000000, 2500000));
+    const struct {
+        const std::vector<uint8_t>& block;
+        uint32_t counter;
+        const wchar_t* wanted;
+        const char* message;
+    } cases[] = {
+        {none, 264, L"Adapter", "Object, 510, not found.\n"},
+        {processor, 264, L"Adapter", "Object, 510, not found.\n"},
+        {adapter, 999, L"Adapter", "Counter, 999, not found.\n"},
+        {adapter, 264, L"Wireless Adapter", "Instance, Wireless Adapter, not found.\n"},
+        {adapter, 264, nullptr, "Instance, (null), not found.\n"},
+    };
+    for (const auto& c : cases) {
+        const CounterRead read = ReadCounter(c.block, kNetworkInterfaceObject, c.counter, c.wanted);
+        EXPECT_FALSE(read.result) << c.message;
+        EXPECT_EQ(read.output, c.message);
+        EXPECT_TRUE(IsUntouched(read.sample)) << c.message;
+    }
 }
 
 TEST(PerfDataReader, AnInstanceMatchesWhenItsNameIsACaseInsensitivePrefixOfTheWantedOne) {
