@@ -48,18 +48,22 @@ TEST_F(LifecycleTest, FailedGdiplusStartupIsShownOnTheLabelAndCreationGoesOn) {
     EXPECT_TRUE(TimerRunning(icon, kSlowTimer));
 }
 
-TEST_F(LifecycleTest, MessagesOtherThanItsOwnTimersChangeNothing) {
-    Icon& icon = dock->CreateIcon();
+TEST_F(LifecycleTest, OnlyItsOwnTimersReachAnInstanceAndItsTimerCallsUseItsOwnWindow) {
+    Icon& first = dock->CreateIcon();
+    Icon& second = dock->CreateIcon();
     Hooks().ClearLog();
-    const size_t eventsBefore = icon.events.size();
-
-    dock->Message(icon, WM_PAINT, 0, 0);
-    dock->Message(icon, WM_COMMAND, kFastTimer, 0);
-    dock->Tick(icon, 42);
-    dock->Tick(icon, kSlowTimer + 2);
-
+    const size_t eventsBefore = first.events.size();
+    dock->Message(first, WM_PAINT, 0, 0);
+    dock->Message(first, WM_COMMAND, kFastTimer, 0);
+    dock->Tick(first, 42);
+    dock->Tick(first, kSlowTimer + 2);
     EXPECT_TRUE(Hooks().timerCalls.empty());
-    EXPECT_EQ(icon.events.size(), eventsBefore);
+    EXPECT_EQ(first.events.size(), eventsBefore);
+
+    // A dock may pass any window with the message; the instance uses its own.
+    dock->Message(first, WM_TIMER, kFastTimer, 12345, second.hwnd);
+    ASSERT_EQ(Hooks().timerCalls.size(), 1u);
+    EXPECT_EQ(Hooks().timerCalls[0].hwnd, first.hwnd);
 }
 
 TEST_F(LifecycleTest, TicksWhileNotConnectedStopTheFastTimer) {
@@ -76,21 +80,6 @@ TEST_F(LifecycleTest, TicksWhileNotConnectedStopTheFastTimer) {
             EXPECT_NE(call.id, kSlowTimer) << "the slow timer runs for the life of the instance";
         }
     }
-}
-
-TEST_F(LifecycleTest, TimerCallsUseTheInstancesOwnWindowNotTheMessageArgument) {
-    Icon& first = dock->CreateIcon();
-    Icon& second = dock->CreateIcon();
-    EXPECT_TRUE(TimerRunning(first, kSlowTimer));
-    EXPECT_TRUE(TimerRunning(second, kSlowTimer));
-
-    Hooks().ClearLog();
-    // A dock may pass any window with the message; the instance uses its own.
-    dock->Message(first, WM_TIMER, kFastTimer, 12345, second.hwnd);
-
-    ASSERT_EQ(Hooks().timerCalls.size(), 1u);
-    EXPECT_EQ(Hooks().timerCalls[0].hwnd, first.hwnd);
-    EXPECT_TRUE(TimerCallsFor(second).empty());
 }
 
 TEST_F(LifecycleTest, DestroyStopsBothTimersAndShutsGdiplusWithTheLatestToken) {

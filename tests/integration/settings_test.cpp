@@ -1,7 +1,6 @@
 // Loading, saving and exporting settings through the dock's INI file.
 #include "dock_fixture.h"
 
-#include <cstring>
 #include <utility>
 
 namespace vantrel_test {
@@ -161,33 +160,27 @@ TEST_F(SettingsTest, NonAsciiPathsNameTheRightFile) {
     EXPECT_EQ(saved.size(), 25u);
 }
 
-TEST_F(SettingsTest, ExportNamesTheImageSetFolderOnlyForIndexZero) {
+TEST_F(SettingsTest, ExportNamesTheImageSetFolderOnlyForIndexZeroAndOnlyWhenItFits) {
     Icon& icon = dock->CreateIcon();
-    char out[261];
-    std::memset(out, 'x', sizeof out);
-    EXPECT_FALSE(dock->ExportFiles(icon, out, 1));
+    std::vector<char> out(1024, 'x');
+    EXPECT_FALSE(dock->ExportFiles(icon, out.data(), 1));
     EXPECT_EQ(out[0], 'x') << "index 1 leaves the buffer alone";
-    EXPECT_FALSE(dock->ExportFiles(icon, out, -1));
+    EXPECT_FALSE(dock->ExportFiles(icon, out.data(), -1));
+    ASSERT_TRUE(dock->ExportFiles(icon, out.data(), 0));
+    EXPECT_STREQ(out.data(), "Docklets\\Vantrel\\icons");
 
-    ASSERT_TRUE(dock->ExportFiles(icon, out, 0));
-    EXPECT_STREQ(out, "Docklets\\Vantrel\\icons");
-}
-
-TEST_F(SettingsTest, ExportRefusesAPathThatDoesNotFitTheDocksBuffer) {
     const std::string ini = scratch->File("export.ini");
     WriteFile(ini, "[E]\r\nImagesFolder=" + std::string(250, 'i') + "\r\n");
-    Icon& icon = dock->CreateIcon(ini.c_str(), "E");
-
+    Icon& longer = dock->CreateIcon(ini.c_str(), "E");
     // 17 + 250 characters do not fit 260 and a terminator.
-    std::vector<char> out(1024, 'x');
-    EXPECT_FALSE(dock->ExportFiles(icon, out.data(), 0));
+    out.assign(1024, 'x');
+    EXPECT_FALSE(dock->ExportFiles(longer, out.data(), 0));
     EXPECT_EQ(out[0], 'x');
     EXPECT_EQ(out[261], 'x');
-
     // Exactly 260 characters still fit.
     dock->relativeFolder = std::string(9, 'r') + "\\";
-    ASSERT_TRUE(dock->ExportFiles(icon, out.data(), 0));
-    EXPECT_EQ(std::string(out.data()).size(), 261u - 1);
+    ASSERT_TRUE(dock->ExportFiles(longer, out.data(), 0));
+    EXPECT_EQ(std::string(out.data()).size(), 260u);
 }
 
 }  // namespace
