@@ -204,27 +204,5 @@ TEST_F(RefreshTest, SwitchingAdaptersStartsTheReadingsAfreshInsteadOfShowingASpi
     EXPECT_EQ(icon.label, "Download: 3.0K");
 }
 
-TEST_F(RefreshTest, EveryRefreshHandsOverOneOverlayAndNoneLeaks) {
-    ServeCounters(0, 0, 0);
-    Icon& icon = CreateConfiguredIcon();
-    for (int tick = 1; tick <= 20; ++tick) {
-        ServeCounters(tick, 1000u * tick, 500u * tick);
-        dock->Tick(icon, tick % 10 == 0 ? kSlowTimer : kFastTimer);
-    }
-    const auto overlays = icon.EventsOf(EventKind::Overlay);
-    EXPECT_GE(overlays.size(), 21u);
-    for (const testdock::Event* overlay : overlays) {
-        EXPECT_EQ(overlay->number, 1) << "the dock takes every overlay over";
-        EXPECT_EQ(overlay->width, 256);
-        EXPECT_EQ(overlay->height, 256);
-    }
-    dock->Destroy(icon);
-    const testdock::ImageCounters& counters = testdock::Counters();
-    EXPECT_EQ(counters.LiveOverlays(), 0);
-    EXPECT_EQ(counters.malformedOverlays, 0);
-    EXPECT_EQ(counters.deletedTwice, 0);
-    EXPECT_EQ(counters.Live(), 0);
-}
-
 }  // namespace
 }  // namespace vantrel_test

@@ -4,8 +4,6 @@
 
 #include "base/text.h"
 
-#include <objbase.h>
-
 #include <gtest/gtest.h>
 
 #include <algorithm>
@@ -57,19 +55,6 @@ TEST(AdapterDiscovery, FieldsWithoutTerminatorOrWithWildLengthsStayInBounds) {
     ResetAdapterState(instance.get());
     ApplyAdapterLists(instance.get(), &info, &addresses);
     EXPECT_EQ(instance->connected, 0);
-}
-
-TEST(AdapterDiscovery, AnsiToWideAllocCopiesAndOwns) {
-    wchar_t* wide = reinterpret_cast<wchar_t*>(1);
-    EXPECT_EQ(AnsiToWideAlloc(nullptr, &wide), S_OK);
-    EXPECT_EQ(wide, nullptr);
-    for (const char* text : {"10.0.0.1", ""}) {
-        EXPECT_EQ(AnsiToWideAlloc(text, &wide), S_OK);
-        ASSERT_NE(wide, nullptr);
-        EXPECT_EQ(std::wstring(wide), std::wstring(text, text + std::strlen(text)));
-        CoTaskMemFree(wide);
-    }
-    EXPECT_EQ(AnsiToWideAlloc("x", nullptr), E_POINTER);
 }
 
 // Wine reports the machine's real interfaces; the module must find the first of

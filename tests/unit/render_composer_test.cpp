@@ -125,11 +125,6 @@ TEST_F(IconComposer, EachStateDrawsItsTextsPicturesAndGraphs) {
         std::function<void(GpGraphics*)> expected;
     };
     const Case cases[] = {
-        {"default settings while transferring", kDefaultDockletData, nullptr,
-         [&](GpGraphics* g) {
-             pictures(g);
-             DefaultTexts(g);
-         }},
         {"one reading keeps the larger caption", kShowTotalRate, nullptr,
          [&](GpGraphics* g) {
              pictures(g);
