@@ -50,11 +50,9 @@ constexpr int kRows = (sizeof kTiles / sizeof kTiles[0] + kColumns - 1) / kColum
 constexpr int kSheetWidth = kColumns * kCellWidth;
 constexpr int kSheetHeight = kRows * kCellHeight;
 
-std::wstring g_folder;
-
-GpBitmap* LoadSetFile(const wchar_t* set, const wchar_t* file) {
+GpBitmap* LoadSetFile(const std::wstring& folder, const wchar_t* set, const wchar_t* file) {
     GpBitmap* bitmap = nullptr;
-    GdipCreateBitmapFromFile((g_folder + L"\\" + set + L"\\" + file).c_str(), &bitmap);
+    GdipCreateBitmapFromFile((folder + L"\\" + set + L"\\" + file).c_str(), &bitmap);
     return bitmap;
 }
 
@@ -65,7 +63,8 @@ void FillHistory(Warr<double>* history, double middle, double swing, double peri
 }
 
 // One tile: the base picture, then the overlay, at 256 pixels and at a common dock size.
-bool DrawTile(GpGraphics* sheet, const Tile& tile, Warr<double>* upload, Warr<double>* download, int x, int y) {
+bool DrawTile(GpGraphics* sheet, const std::wstring& folder, const Tile& tile, Warr<double>* upload,
+              Warr<double>* download, int x, int y) {
     auto* instance = static_cast<DockletInstance*>(std::calloc(1, sizeof(DockletInstance)));
     if (!instance) {
         return false;
@@ -82,10 +81,10 @@ bool DrawTile(GpGraphics* sheet, const Tile& tile, Warr<double>* upload, Warr<do
     instance->dockletData = tile.dockletData;
     instance->uploadHistory = upload;
     instance->downloadHistory = download;
-    instance->sendImage = WrapBitmapForHost(LoadSetFile(tile.set, L"send.png"));
-    instance->recvImage = WrapBitmapForHost(LoadSetFile(tile.set, L"recv.png"));
+    instance->sendImage = WrapBitmapForHost(LoadSetFile(folder, tile.set, L"send.png"));
+    instance->recvImage = WrapBitmapForHost(LoadSetFile(folder, tile.set, L"recv.png"));
 
-    const ImageOwner base(LoadSetFile(tile.set, tile.base));
+    const ImageOwner base(LoadSetFile(folder, tile.set, tile.base));
     const ImageOwner overlay(ComposeIcon(instance));
     const bool drawn = instance->sendImage && instance->recvImage && base && overlay;
     if (drawn) {
@@ -104,7 +103,7 @@ bool DrawTile(GpGraphics* sheet, const Tile& tile, Warr<double>* upload, Warr<do
     return drawn;
 }
 
-bool WriteSheet(const wchar_t* output) {
+bool WriteSheet(const std::wstring& folder, const wchar_t* output) {
     GpBitmap* bitmap = nullptr;
     if (GdipCreateBitmapFromScan0(kSheetWidth, kSheetHeight, 0, PixelFormat32bppARGB, nullptr, &bitmap) != Gdiplus::Ok) {
         return false;
@@ -130,7 +129,7 @@ bool WriteSheet(const wchar_t* output) {
     bool drawn = true;
     int index = 0;
     for (const Tile& tile : kTiles) {
-        drawn = DrawTile(graphics, tile, &upload, &download, (index % kColumns) * kCellWidth + 8,
+        drawn = DrawTile(graphics, folder, tile, &upload, &download, (index % kColumns) * kCellWidth + 8,
                          (index / kColumns) * kCellHeight + 8) && drawn;
         ++index;
     }
@@ -160,7 +159,7 @@ int wmain(int argc, wchar_t** argv) {
         std::fprintf(stderr, "usage: contact_sheet IMAGE_SET_FOLDER OUTPUT_PNG\n");
         return 2;
     }
-    g_folder = argv[1];
+    const std::wstring folder = argv[1];
     const wchar_t* output = argv[2];
     DeleteFileW(output);
     Gdiplus::GdiplusStartupInput input;
@@ -169,7 +168,7 @@ int wmain(int argc, wchar_t** argv) {
         std::fprintf(stderr, "contact_sheet: GDI+ did not start\n");
         return 1;
     }
-    const bool written = WriteSheet(output) && ReadsBackAtSheetSize(output);
+    const bool written = WriteSheet(folder, output) && ReadsBackAtSheetSize(output);
     Gdiplus::GdiplusShutdown(token);
     if (!written) {
         std::fprintf(stderr, "contact_sheet: the sheet was not written\n");

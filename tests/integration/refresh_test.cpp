@@ -68,7 +68,7 @@ TEST_F(RefreshTest, EachTickFetchesOneBlockAndAppendsTheFourFiguresToTheirHistor
     ServeCounters(1, 1500, 4500, 100000000);
     Icon& icon = CreateConfiguredIcon();
     const auto* record = static_cast<const DockletInstance*>(icon.instance);
-    // The first fetch starts small; ticks ask for room enough to need no growth.
+    // A tick asks for room enough to need no growth (a first fetch starts smaller).
     ASSERT_EQ(perf.answered, 2);
     EXPECT_EQ(Hooks().registryQueries.front(), L"510");
     EXPECT_EQ(perf.lastBufferSize, 122880u);
