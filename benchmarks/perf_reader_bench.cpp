@@ -3,7 +3,7 @@
 // four figures made from them.
 #include "measure/perf_data_reader.h"
 #include "measure/traffic_sampler.h"
-#include "support/perf_block_builder.h"
+#include "realistic_block.h"
 
 #include <windows.h>
 

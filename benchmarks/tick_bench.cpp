@@ -2,7 +2,7 @@
 // realistic Network Interface block (64 instances x 30 counters), the four
 // readings and figures, the label, the icon composed and handed to the dock.
 #include "served_system.h"
-#include "support/perf_block_builder.h"
+#include "realistic_block.h"
 #include "test_dock.h"
 
 #include <cstdio>

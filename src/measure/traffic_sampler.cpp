@@ -25,14 +25,12 @@ constexpr uint32_t kCurrentBandwidthCounter = 520;
 constexpr size_t kFirstFetchSize = 48928;
 constexpr size_t kTickFetchSize = 122880;
 
-PerfDataSource g_perfDataSource = QueryPerformanceData;
-
 // The block of one fetch, published in instance->perfData while it is read and
 // freed (perfData back to null) when the fetch goes out of scope.
 class BlockFetch {
 public:
     BlockFetch(DockletInstance* instance, size_t initialSize) noexcept : instance_(instance) {
-        instance_->perfData = g_perfDataSource(kNetworkInterfaceValueName, initialSize, &size_);
+        instance_->perfData = QueryPerformanceData(kNetworkInterfaceValueName, initialSize, &size_);
     }
     ~BlockFetch() {
         std::free(instance_->perfData);
@@ -236,8 +234,4 @@ void SampleTraffic(DockletInstance* instance) noexcept {
     instance->prevTotalSample = instance->curTotalSample;
     instance->prevReceivedSample = instance->curReceivedSample;
     instance->prevSentSample = instance->curSentSample;
-}
-
-void SetPerfDataSourceForTesting(PerfDataSource source) noexcept {
-    g_perfDataSource = source ? source : QueryPerformanceData;
 }

@@ -4,7 +4,6 @@
 
 #include "base/docklet_instance.h"
 
-#include <cstddef>
 #include <cstdint>
 
 // Takes the older readings of the three byte counters. True only when all three
@@ -23,8 +22,3 @@ double CalculateCounterValue(const RawCounterSample& older, const RawCounterSamp
 // value x 10^(scale-1) for positive scales, x 10^(scale+1) for negative ones,
 // unchanged for 0: the system's DefaultScale as the docklet has always read it.
 double ApplyDefaultScale(double value, int32_t scale) noexcept;
-
-// Where the sampler gets its blocks: QueryPerformanceData, unless a test
-// serves its own blocks. Passing null restores QueryPerformanceData.
-using PerfDataSource = uint8_t* (*)(const wchar_t* valueName, size_t initialSize, size_t* size) noexcept;
-void SetPerfDataSourceForTesting(PerfDataSource source) noexcept;

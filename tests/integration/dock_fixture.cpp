@@ -1,6 +1,7 @@
 #include "dock_fixture.h"
 
 #include <atomic>
+#include <filesystem>
 
 namespace vantrel_test {
 
@@ -19,27 +20,6 @@ std::wstring NamedModule() {
     const DWORD fullLength = GetFullPathNameW(named, MAX_PATH, full, nullptr);
     return fullLength > 0 && fullLength < MAX_PATH ? full : named;
 }
-
-void RemoveTree(const std::wstring& folder) {
-    WIN32_FIND_DATAW entry;
-    HANDLE find = FindFirstFileW((folder + L"\\*").c_str(), &entry);
-    if (find != INVALID_HANDLE_VALUE) {
-        do {
-            std::wstring name = entry.cFileName;
-            if (name == L"." || name == L"..") {
-                continue;
-            }
-            std::wstring path = folder + L"\\" + name;
-            if (entry.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) {
-                RemoveTree(path);
-            } else {
-                DeleteFileW(path.c_str());
-            }
-        } while (FindNextFileW(find, &entry));
-        FindClose(find);
-    }
-    RemoveDirectoryW(folder.c_str());
-}
 }  // namespace
 
 ScratchFolder::ScratchFolder(const std::string& leaf) {
@@ -51,9 +31,8 @@ ScratchFolder::ScratchFolder(const std::string& leaf) {
 }
 
 ScratchFolder::~ScratchFolder() {
-    std::wstring wide = testdock::Widen(path_);
-    wide.pop_back();
-    RemoveTree(wide);
+    std::error_code ignored;
+    std::filesystem::remove_all(testdock::Widen(path_.substr(0, path_.size() - 1)), ignored);
 }
 
 std::string ReadFile(const std::string& ansiPath) {

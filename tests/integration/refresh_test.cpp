@@ -3,6 +3,7 @@
 #include "refresh_fixture.h"
 
 #include "base/docklet_instance.h"
+#include "base/rate_history.h"
 
 #include <cwchar>
 
@@ -60,43 +61,53 @@ TEST_F(RefreshTest, RatesComeFromTheBlocksOwnTimeStamps) {
     EXPECT_EQ(icon.label, "Download: 0.0K");
 }
 
-TEST_F(RefreshTest, FailedFetchSkipsTheTickAndUnreadableBlockReadsAsNoTraffic) {
-    ServeCounters(0, 0, 0);
-    ServeCounters(1, 5000, 0);
-    Icon& icon = CreateConfiguredIcon("LabelData=4\r\n");
-    ASSERT_EQ(icon.label, "Download: 5.0K");
+double Newest(const Warr<double>* history) { return history->At(history->last); }
 
+TEST_F(RefreshTest, EachTickFetchesOneBlockAndAppendsTheFourFiguresToTheirHistories) {
+    ServeCounters(0, 0, 0, 100000000);
+    ServeCounters(1, 1500, 4500, 100000000);
+    Icon& icon = CreateConfiguredIcon();
+    const auto* record = static_cast<const DockletInstance*>(icon.instance);
+    // A tick asks for room enough to need no growth (a first fetch starts smaller).
+    ASSERT_EQ(perf.answered, 2);
+    EXPECT_EQ(Hooks().registryQueries.front(), L"510");
+    EXPECT_EQ(perf.lastBufferSize, 122880u);
+    EXPECT_EQ(record->perfData, nullptr) << "each block is freed after its tick";
+    const Warr<double>* histories[] = {record->totalHistory, record->downloadHistory, record->uploadHistory,
+                                       record->bandwidthHistory};
+    const double figures[] = {6.0, 1.5, 4.5, 1000.0};
+    for (int i = 0; i < 4; ++i) {
+        ASSERT_EQ(histories[i]->Count(), 1) << i;
+        EXPECT_DOUBLE_EQ(Newest(histories[i]), figures[i]) << i;
+    }
+
+    // A failed fetch skips the tick; a block without the adapter's readings
+    // keeps the older ones, so the pair's interval is empty.
     perf.PushError(ERROR_ACCESS_DENIED);
     dock->Tick(icon, kFastTimer);
-    EXPECT_EQ(icon.label, "Download: 5.0K");
-
-    std::vector<uint8_t> damaged(64, 0xFF);
-    perf.Push(damaged);
+    EXPECT_EQ(record->downloadHistory->Count(), 1);
+    EXPECT_DOUBLE_EQ(record->downloadRate, 1.5);
+    perf.Push(std::vector<uint8_t>(64, 0xFF));
     dock->Tick(icon, kFastTimer);
-    // Readings that fail keep the older ones, so the pair's interval is empty.
-    EXPECT_EQ(icon.label, "Download: 0.0K");
+    EXPECT_EQ(record->downloadHistory->Count(), 2);
+    EXPECT_EQ(Newest(record->downloadHistory), 0.0);
+    EXPECT_DOUBLE_EQ(Newest(record->bandwidthHistory), 1000.0) << "bandwidth needs only one reading";
     EXPECT_TRUE(TimerRunning(icon, kFastTimer));
 }
 
-TEST_F(RefreshTest, BaseImageFollowsTheAdapterState) {
-    ServeCounters(0, 0, 0);
-    Icon& up = CreateConfiguredIcon();
-    EXPECT_EQ(up.imageFile, kImages + "background.png");
-    dock->Destroy(up);
+TEST_F(RefreshTest, AFailedFirstFetchIsRetriedByTheFirstTickInsteadOfMeasuring) {
+    perf.PushError(ERROR_ACCESS_DENIED);
+    ServeCounters(1, 5000, 0);
+    Icon& icon = CreateConfiguredIcon("LabelData=4\r\n");
+    const auto* record = static_cast<const DockletInstance*>(icon.instance);
+    EXPECT_EQ(icon.label, "Download: 0.0K");
+    EXPECT_EQ(record->downloadHistory->Count(), 0);
+    EXPECT_EQ(perf.lastBufferSize, 48928u) << "the retry is a first fetch";
 
-    Adapter().operStatus = IfOperStatusDown;
-    Icon& down = CreateConfiguredIcon();
-    EXPECT_EQ(down.imageFile, kImages + "na.png");
-    dock->Destroy(down);
-
-    Adapter().operStatus = IfOperStatusUp;
-    Adapter().inAddressesList = false;
-    Icon& missing = CreateConfiguredIcon();
-    EXPECT_EQ(missing.imageFile, kImages + "na.png");
-    dock->Destroy(missing);
-
-    Icon& fresh = dock->CreateIcon();
-    EXPECT_EQ(fresh.imageFile, kImages + "na.png");
+    ServeCounters(2, 7000, 0);
+    dock->Tick(icon, kFastTimer);
+    EXPECT_EQ(icon.label, "Download: 2.0K");
+    EXPECT_EQ(record->downloadHistory->Count(), 1);
 }
 
 TEST_F(RefreshTest, HideIconsShowsEmptyInEveryState) {
@@ -150,44 +161,6 @@ TEST_F(RefreshTest, FastTimerStopsWhileTheAdapterIsDownAndRestartsWhenItIsBack) 
     EXPECT_EQ(fastStarts, 1);
 }
 
-TEST_F(RefreshTest, AdapterThatDisappearsIsTreatedAsNotConnected) {
-    ServeCounters(0, 0, 0);
-    Icon& icon = CreateConfiguredIcon();
-    ASSERT_TRUE(TimerRunning(icon, kFastTimer));
-    adapters.adapters.clear();
-    adapters.adapters.push_back(testdock::AdapterPlan{});
-    Adapter().guid = "{99999999-0000-0000-0000-000000000000}";
-    dock->Tick(icon, kSlowTimer);
-    EXPECT_FALSE(TimerRunning(icon, kFastTimer));
-    EXPECT_EQ(icon.imageFile, kImages + "na.png");
-}
-
-TEST_F(RefreshTest, DiscoveryGrowsItsBuffersAndMatchesTheGuidWithoutCase) {
-    testdock::AdapterPlan other;
-    other.guid = "{11111111-2222-3333-4444-555555555555}";
-    other.description = "Loopback";
-    adapters.adapters.insert(adapters.adapters.begin(), other);
-    adapters.adapters.push_back(testdock::AdapterPlan{});
-    testdock::AdapterPlan& watched = adapters.adapters.back();
-    watched.guid = "{ABCDEF00-0000-0000-0000-00000000000A}";
-    watched.description = "Fast Ethernet (PCI/2) #2";
-    watched.dnsServers = {"10.0.0.1", "fe80::1", "10.0.0.2"};
-    std::swap(adapters.adapters.front(), adapters.adapters.back());
-    std::swap(adapters.adapters.back(), adapters.adapters[1]);
-    ASSERT_EQ(Adapter().description, "Fast Ethernet (PCI/2) #2");
-
-    ServeCounters(0, 0, 0);
-    ServeCounters(1, 7000, 0);
-    const std::string ini = scratch->File("case.ini");
-    WriteFile(ini, "[C]\r\nInterfaceDescription=Fast Ethernet (PCI/2) #2\r\n"
-                   "GUID={abcdef00-0000-0000-0000-00000000000a}\r\nLabelData=4\r\n");
-    Icon& icon = dock->CreateIcon(ini.c_str(), "C");
-    EXPECT_GT(adapters.overflowReplies, 0);
-    EXPECT_EQ(icon.imageFile, kImages + "background.png");
-    // The counters are read from the instance named with brackets and underscores.
-    EXPECT_EQ(icon.label, "Download: 7.0K");
-}
-
 TEST_F(RefreshTest, SwitchingAdaptersStartsTheReadingsAfreshInsteadOfShowingASpike) {
     testdock::AdapterPlan second;
     second.guid = "{00000000-0000-0000-0000-000000000002}";
@@ -213,31 +186,22 @@ TEST_F(RefreshTest, SwitchingAdaptersStartsTheReadingsAfreshInsteadOfShowingASpi
     serveBoth(2, 5000, 50002000);
     dock->Tick(icon, kFastTimer);
     EXPECT_EQ(icon.label, "Download: 2.0K") << "no figures from two adapters' counters";
+    EXPECT_EQ(record->downloadHistory->Count(), 1);
     serveBoth(3, 7000, 50007000);
     dock->Tick(icon, kFastTimer);
     EXPECT_EQ(icon.label, "Download: 5.0K");
-}
 
-TEST_F(RefreshTest, EveryRefreshHandsOverOneOverlayAndNoneLeaks) {
-    ServeCounters(0, 0, 0);
-    Icon& icon = CreateConfiguredIcon();
-    for (int tick = 1; tick <= 20; ++tick) {
-        ServeCounters(tick, 1000u * tick, 500u * tick);
-        dock->Tick(icon, tick % 10 == 0 ? kSlowTimer : kFastTimer);
-    }
-    const auto overlays = icon.EventsOf(EventKind::Overlay);
-    EXPECT_GE(overlays.size(), 21u);
-    for (const testdock::Event* overlay : overlays) {
-        EXPECT_EQ(overlay->number, 1) << "the dock takes every overlay over";
-        EXPECT_EQ(overlay->width, 256);
-        EXPECT_EQ(overlay->height, 256);
-    }
-    dock->Destroy(icon);
-    const testdock::ImageCounters& counters = testdock::Counters();
-    EXPECT_EQ(counters.LiveOverlays(), 0);
-    EXPECT_EQ(counters.malformedOverlays, 0);
-    EXPECT_EQ(counters.deletedTwice, 0);
-    EXPECT_EQ(counters.Live(), 0);
+    // An adapter whose counters cannot be read is retried on every tick.
+    std::wcscpy(record->counterInstanceName, L"Missing Adapter");
+    serveBoth(4, 9000, 50008000);
+    dock->Tick(icon, kFastTimer);
+    EXPECT_EQ(record->samplerReady, 0);
+    std::wcscpy(record->counterInstanceName, L"Second Adapter");
+    serveBoth(5, 9000, 50009000);
+    dock->Tick(icon, kFastTimer);
+    serveBoth(6, 9000, 50012000);
+    dock->Tick(icon, kFastTimer);
+    EXPECT_EQ(icon.label, "Download: 3.0K");
 }
 
 }  // namespace

@@ -1,7 +1,6 @@
 // Loading, saving and exporting settings through the dock's INI file.
 #include "dock_fixture.h"
 
-#include <cstring>
 #include <utility>
 
 namespace vantrel_test {
@@ -49,11 +48,13 @@ class SettingsTest : public DockTest {
 protected:
     // Creates an icon from ini/section, saves it to a fresh file and returns what was written.
     Pairs LoadAndSave(const std::string& ini, const char* section) {
-        Icon& icon = dock->CreateIcon(ini.c_str(), section);
+        icon_ = &dock->CreateIcon(ini.c_str(), section);
         const std::string out = scratch->File("saved-" + std::to_string(++saves_) + ".ini");
-        dock->Save(icon, out.c_str(), "Saved", false);
+        dock->Save(*icon_, out.c_str(), "Saved", false);
         return ReadSection(out, "Saved");
     }
+
+    Icon* icon_ = nullptr;
 
 private:
     int saves_ = 0;
@@ -64,6 +65,54 @@ TEST_F(SettingsTest, FreshIconSavesAll25KeysWithDefaultsInOrder) {
     const std::string ini = scratch->File("dock.ini");
     dock->Save(icon, ini.c_str(), "Docklet1", false);
     EXPECT_EQ(ReadSection(ini, "Docklet1"), kDefaults);
+
+    // A section without keys loads the same, without the configure label.
+    WriteFile(ini, "[Other]\r\nTitle=Elsewhere\r\n");
+    EXPECT_EQ(LoadAndSave(ini, "Missing"), kDefaults);
+    EXPECT_EQ(icon_->Count(EventKind::Label), 0);
+}
+
+TEST_F(SettingsTest, StoredValuesAreParsedAndCutAsTheyAreRead) {
+    struct Case {
+        std::string line;
+        std::string key;
+        std::string saved;
+    };
+    const Case cases[] = {
+        // Numbers parse like _wtoi; alphas keep their low byte.
+        {"FontSize=12px", "FontSize", "12"},
+        {"FontAlpha=300", "FontAlpha", "44"},
+        {"UploadAlpha=-1", "UploadAlpha", "255"},
+        {"DownloadAlpha=abc", "DownloadAlpha", "0"},
+        {"FrameAlpha=  +77", "FrameAlpha", "77"},
+        {"FontColor=255", "FontColor", "255"},
+        {"DockletData=-5", "DockletData", "-5"},
+        // Texts are cut to their read limits.
+        {"Title=" + std::string(300, 'T'), "Title", std::string(259, 'T')},
+        {"FontName=" + std::string(40, 'F'), "FontName", std::string(31, 'F')},
+        {"InterfaceDescription=" + std::string(300, 'D'), "InterfaceDescription", std::string(255, 'D')},
+        {"ImagesFolder=" + std::string(280, 'i'), "ImagesFolder", std::string(259, 'i')},
+        // Stored addresses are replaced by the refresh that ends creation: no
+        // adapter has an empty GUID, so they end empty.
+        {"MACAddress=00:11:22:33:44:55", "MACAddress", ""},
+        {"IpV4Address=10.1.2.3", "IpV4Address", ""},
+        {"IpV4Gateway=10.1.2.1", "IpV4Gateway", ""},
+        {"NetMask=255.0.0.0", "NetMask", ""},
+    };
+    std::string content = "[N]\r\n";
+    for (const Case& c : cases) {
+        content += c.line + "\r\n";
+    }
+    // Read as at most 19 characters, then parsed: no wrap into nonsense, no crash.
+    content += "LabelData=99999999999999999999999\r\n";
+    const std::string ini = scratch->File("numbers.ini");
+    WriteFile(ini, content);
+    const Pairs saved = LoadAndSave(ini, "N");
+    for (const Case& c : cases) {
+        EXPECT_EQ(ValueOf(saved, c.key), c.saved) << c.line;
+    }
+    EXPECT_NE(ValueOf(saved, "LabelData"), "<missing>");
+    EXPECT_NE(ValueOf(saved, "LabelData"), "8");
 }
 
 TEST_F(SettingsTest, SaveForExportWritesTheSameFile) {
@@ -74,61 +123,6 @@ TEST_F(SettingsTest, SaveForExportWritesTheSameFile) {
     dock->Save(icon, exported.c_str(), "S", true);
     EXPECT_FALSE(ReadFile(plain).empty());
     EXPECT_EQ(ReadFile(plain), ReadFile(exported));
-}
-
-TEST_F(SettingsTest, SectionWithoutKeysLoadsDefaultsWithoutTheConfigureLabel) {
-    const std::string ini = scratch->File("empty.ini");
-    WriteFile(ini, "[Other]\r\nTitle=Elsewhere\r\n");
-    Icon& icon = dock->CreateIcon(ini.c_str(), "Missing");
-    EXPECT_EQ(icon.Count(EventKind::Label), 0);
-    const std::string out = scratch->File("out.ini");
-    dock->Save(icon, out.c_str(), "S", false);
-    EXPECT_EQ(ReadSection(out, "S"), kDefaults);
-}
-
-TEST_F(SettingsTest, NumbersParseLikeWtoiAndAlphasKeepTheirLowByte) {
-    const std::string ini = scratch->File("numbers.ini");
-    WriteFile(ini,
-              "[N]\r\nFontSize=12px\r\nFontAlpha=300\r\nUploadAlpha=-1\r\nDownloadAlpha=abc\r\n"
-              "FrameAlpha=  +77\r\nFontColor=255\r\nDockletData=-5\r\nLabelData=99999999999999999999999\r\n");
-    const Pairs saved = LoadAndSave(ini, "N");
-    EXPECT_EQ(ValueOf(saved, "FontSize"), "12");
-    EXPECT_EQ(ValueOf(saved, "FontAlpha"), "44");
-    EXPECT_EQ(ValueOf(saved, "UploadAlpha"), "255");
-    EXPECT_EQ(ValueOf(saved, "DownloadAlpha"), "0");
-    EXPECT_EQ(ValueOf(saved, "FrameAlpha"), "77");
-    EXPECT_EQ(ValueOf(saved, "FontColor"), "255");
-    EXPECT_EQ(ValueOf(saved, "DockletData"), "-5");
-    // Read as at most 19 characters, then parsed: no wrap into nonsense, no crash.
-    const std::string label = ValueOf(saved, "LabelData");
-    EXPECT_NE(label, "<missing>");
-    EXPECT_NE(label, "8");
-}
-
-TEST_F(SettingsTest, TextsAreCutToTheirReadLimits) {
-    const std::string ini = scratch->File("long.ini");
-    const std::string title(300, 'T');
-    const std::string font(40, 'F');
-    const std::string description(300, 'D');
-    WriteFile(ini, "[L]\r\nTitle=" + title + "\r\nFontName=" + font + "\r\nInterfaceDescription=" + description +
-                       "\r\nImagesFolder=" + std::string(280, 'i') + "\r\n");
-    const Pairs saved = LoadAndSave(ini, "L");
-    EXPECT_EQ(ValueOf(saved, "Title"), std::string(259, 'T'));
-    EXPECT_EQ(ValueOf(saved, "FontName"), std::string(31, 'F'));
-    EXPECT_EQ(ValueOf(saved, "InterfaceDescription"), std::string(255, 'D'));
-    EXPECT_EQ(ValueOf(saved, "ImagesFolder"), std::string(259, 'i'));
-}
-
-TEST_F(SettingsTest, StoredAddressesAreReplacedByTheRefreshThatEndsCreation) {
-    const std::string ini = scratch->File("addresses.ini");
-    WriteFile(ini, "[A]\r\nMACAddress=00:11:22:33:44:55\r\nIpV4Address=10.1.2.3\r\nIpV4Gateway=10.1.2.1\r\n"
-                   "NetMask=255.0.0.0\r\n");
-    const Pairs saved = LoadAndSave(ini, "A");
-    // No adapter is configured, so the refresh leaves the address fields empty.
-    EXPECT_EQ(ValueOf(saved, "MACAddress"), "");
-    EXPECT_EQ(ValueOf(saved, "IpV4Address"), "");
-    EXPECT_EQ(ValueOf(saved, "IpV4Gateway"), "");
-    EXPECT_EQ(ValueOf(saved, "NetMask"), "");
 }
 
 TEST_F(SettingsTest, StoredValuesSurviveALoadSaveRoundTrip) {
@@ -166,33 +160,27 @@ TEST_F(SettingsTest, NonAsciiPathsNameTheRightFile) {
     EXPECT_EQ(saved.size(), 25u);
 }
 
-TEST_F(SettingsTest, ExportNamesTheImageSetFolderOnlyForIndexZero) {
+TEST_F(SettingsTest, ExportNamesTheImageSetFolderOnlyForIndexZeroAndOnlyWhenItFits) {
     Icon& icon = dock->CreateIcon();
-    char out[261];
-    std::memset(out, 'x', sizeof out);
-    EXPECT_FALSE(dock->ExportFiles(icon, out, 1));
+    std::vector<char> out(1024, 'x');
+    EXPECT_FALSE(dock->ExportFiles(icon, out.data(), 1));
     EXPECT_EQ(out[0], 'x') << "index 1 leaves the buffer alone";
-    EXPECT_FALSE(dock->ExportFiles(icon, out, -1));
+    EXPECT_FALSE(dock->ExportFiles(icon, out.data(), -1));
+    ASSERT_TRUE(dock->ExportFiles(icon, out.data(), 0));
+    EXPECT_STREQ(out.data(), "Docklets\\Vantrel\\icons");
 
-    ASSERT_TRUE(dock->ExportFiles(icon, out, 0));
-    EXPECT_STREQ(out, "Docklets\\Vantrel\\icons");
-}
-
-TEST_F(SettingsTest, ExportRefusesAPathThatDoesNotFitTheDocksBuffer) {
     const std::string ini = scratch->File("export.ini");
     WriteFile(ini, "[E]\r\nImagesFolder=" + std::string(250, 'i') + "\r\n");
-    Icon& icon = dock->CreateIcon(ini.c_str(), "E");
-
+    Icon& longer = dock->CreateIcon(ini.c_str(), "E");
     // 17 + 250 characters do not fit 260 and a terminator.
-    std::vector<char> out(1024, 'x');
-    EXPECT_FALSE(dock->ExportFiles(icon, out.data(), 0));
+    out.assign(1024, 'x');
+    EXPECT_FALSE(dock->ExportFiles(longer, out.data(), 0));
     EXPECT_EQ(out[0], 'x');
     EXPECT_EQ(out[261], 'x');
-
     // Exactly 260 characters still fit.
     dock->relativeFolder = std::string(9, 'r') + "\\";
-    ASSERT_TRUE(dock->ExportFiles(icon, out.data(), 0));
-    EXPECT_EQ(std::string(out.data()).size(), 261u - 1);
+    ASSERT_TRUE(dock->ExportFiles(longer, out.data(), 0));
+    EXPECT_EQ(std::string(out.data()).size(), 260u);
 }
 
 }  // namespace

@@ -1,8 +1,5 @@
 #include "support/perf_block_builder.h"
 
-#include <cstdio>
-#include <memory>
-
 namespace {
 
 class ByteWriter {
@@ -108,7 +105,7 @@ BuiltInstance AppendInstance(ByteWriter* out, const PerfObjectPlan& object, cons
     definition.NameLength = static_cast<DWORD>(name.size());
     definition.ByteLength = static_cast<DWORD>((sizeof definition + name.size() + 7) / 8 * 8);
     built.offset = out->Append(definition);
-    built.nameOffset = out->AppendBytes(name.data(), name.size());
+    out->AppendBytes(name.data(), name.size());
     out->PadTo(8);
     built.counterBlockOffset = AppendCounterBlock(out, object.counters, offsets, blockLength, instance.values);
     return built;
@@ -151,7 +148,7 @@ BuiltObject AppendObject(ByteWriter* out, const PerfObjectPlan& plan) {
             built.instances.push_back(AppendInstance(out, plan, instance, built.counterOffsets, blockLength));
         }
     } else {
-        built.counterBlockOffset = AppendCounterBlock(out, plan.counters, built.counterOffsets, blockLength, plan.values);
+        AppendCounterBlock(out, plan.counters, built.counterOffsets, blockLength, plan.values);
     }
     out->PadTo(8);
     out->Patch(built.offset + offsetof(PERF_OBJECT_TYPE, TotalByteLength), static_cast<DWORD>(out->Size() - built.offset));
@@ -191,15 +188,14 @@ std::vector<uint8_t> BuildPerfBlock(const PerfBlockPlan& plan, PerfBlockLayout* 
     return out.Take();
 }
 
-PerfObjectPlan NetworkInterfaceObject(const std::vector<AdapterCounters>& adapters,
-                                      const NetworkInterfaceTypes& types) {
+PerfObjectPlan NetworkInterfaceObject(const std::vector<AdapterCounters>& adapters) {
     PerfObjectPlan object;
     object.titleIndex = kNetworkInterfaceObject;
     object.counters = {
-        {kBytesTotalCounter, types.byteCounterType, types.byteCounterScale},
-        {kBytesReceivedCounter, types.byteCounterType, types.byteCounterScale},
-        {kBytesSentCounter, types.byteCounterType, types.byteCounterScale},
-        {kCurrentBandwidthCounter, types.bandwidthType, types.bandwidthScale},
+        {kBytesTotalCounter, PERF_COUNTER_BULK_COUNT, -4},
+        {kBytesReceivedCounter, PERF_COUNTER_BULK_COUNT, -4},
+        {kBytesSentCounter, PERF_COUNTER_BULK_COUNT, -4},
+        {kCurrentBandwidthCounter, PERF_COUNTER_LARGE_RAWCOUNT, -6},
     };
     for (const AdapterCounters& adapter : adapters) {
         PerfInstancePlan instance;
@@ -211,84 +207,11 @@ PerfObjectPlan NetworkInterfaceObject(const std::vector<AdapterCounters>& adapte
 }
 
 PerfBlockPlan NetworkInterfaceBlock(const std::vector<AdapterCounters>& adapters, int64_t perfTime,
-                                    int64_t perfFreq, const NetworkInterfaceTypes& types) {
+                                    int64_t perfFreq) {
     PerfBlockPlan block;
     block.perfTime = perfTime;
     block.perfFreq = perfFreq;
     block.perfTime100nSec = perfTime * 10;
-    block.objects.push_back(NetworkInterfaceObject(adapters, types));
+    block.objects.push_back(NetworkInterfaceObject(adapters));
     return block;
-}
-
-std::wstring RealisticAdapterName(size_t index) {
-    wchar_t name[64];
-    std::swprintf(name, 64, L"Gigabit Network Connection [PCIe] %02u", static_cast<unsigned>(index));
-    return name;
-}
-
-uint64_t RealisticCounterValue(size_t index, size_t counter) {
-    return 1000003ull * (index + 1) + 7919ull * counter;
-}
-
-PerfBlockPlan RealisticNetworkInterfaceBlock() {
-    // The Network Interface counters in the order the system lists them, the
-    // four the docklet reads spread among them.
-    static const uint32_t kTitles[kRealisticCounters] = {
-        388, 400, 266, 452, 520, 264, 268, 270, 272, 274, 276, 278, 506, 454, 456,
-        458, 460, 462, 464, 1384, 1386, 1388, 1390, 1392, 1394, 1396, 1398, 1400, 1402, 1404};
-    PerfObjectPlan object;
-    object.titleIndex = kNetworkInterfaceObject;
-    for (size_t i = 0; i < kRealisticCounters; ++i) {
-        const uint32_t title = kTitles[i];
-        PerfCounterPlan counter{title, static_cast<uint32_t>(i % 2 ? PERF_COUNTER_COUNTER : PERF_COUNTER_LARGE_RAWCOUNT), 0};
-        if (title == kBytesTotalCounter || title == kBytesReceivedCounter || title == kBytesSentCounter) {
-            counter = {title, PERF_COUNTER_BULK_COUNT, -4};
-        } else if (title == kCurrentBandwidthCounter) {
-            counter = {title, PERF_COUNTER_LARGE_RAWCOUNT, -6};
-        }
-        object.counters.push_back(counter);
-    }
-    for (size_t index = 0; index < kRealisticInstances; ++index) {
-        PerfInstancePlan instance;
-        instance.name = RealisticAdapterName(index);
-        for (size_t counter = 0; counter < kRealisticCounters; ++counter) {
-            instance.values.push_back(RealisticCounterValue(index, counter));
-        }
-        object.instances.push_back(instance);
-    }
-    PerfBlockPlan block;
-    block.perfTime = 123456789012;
-    block.perfFreq = 10000000;
-    block.perfTime100nSec = 133600000000000000;
-    block.objects.push_back(object);
-    return block;
-}
-
-namespace {
-
-struct FileCloser {
-    void operator()(FILE* file) const { std::fclose(file); }
-};
-using File = std::unique_ptr<FILE, FileCloser>;
-
-}  // namespace
-
-bool ReadPerfBlockFile(const char* path, std::vector<uint8_t>* block) {
-    File file(std::fopen(path, "rb"));
-    if (!file) {
-        return false;
-    }
-    block->clear();
-    uint8_t chunk[4096];
-    size_t read;
-    while ((read = std::fread(chunk, 1, sizeof chunk, file.get())) > 0) {
-        block->insert(block->end(), chunk, chunk + read);
-    }
-    return !std::ferror(file.get());
-}
-
-bool WritePerfBlockFile(const char* path, const std::vector<uint8_t>& block) {
-    File file(std::fopen(path, "wb"));
-    return file && std::fwrite(block.data(), 1, block.size(), file.get()) == block.size() &&
-           std::fflush(file.get()) == 0;
 }

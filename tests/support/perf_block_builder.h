@@ -68,7 +68,6 @@ struct PerfBlockPlan {
 // offsets are from the start of the block.
 struct BuiltInstance {
     size_t offset;
-    size_t nameOffset;
     size_t counterBlockOffset;
 };
 
@@ -77,7 +76,6 @@ struct BuiltObject {
     std::vector<size_t> definitionOffsets;
     std::vector<uint32_t> counterOffsets;  // each counter's CounterOffset
     std::vector<BuiltInstance> instances;
-    size_t counterBlockOffset;  // the single counter block of an object without instances
 };
 
 struct PerfBlockLayout {
@@ -101,32 +99,11 @@ struct AdapterCounters {
     uint64_t bandwidth = 0;
 };
 
-// How the system declares the four counters; the defaults are the usual ones.
-struct NetworkInterfaceTypes {
-    uint32_t byteCounterType = PERF_COUNTER_BULK_COUNT;
-    int32_t byteCounterScale = -4;
-    uint32_t bandwidthType = PERF_COUNTER_LARGE_RAWCOUNT;
-    int32_t bandwidthScale = -6;
-};
-
 // Object 510 with one instance per adapter and counters 388, 264, 506, 520 in
-// that order.
-PerfObjectPlan NetworkInterfaceObject(const std::vector<AdapterCounters>& adapters,
-                                      const NetworkInterfaceTypes& types = {});
+// that order, declared as the system declares them: bytes as bulk counts at
+// DefaultScale -4, bandwidth as a large raw count at -6.
+PerfObjectPlan NetworkInterfaceObject(const std::vector<AdapterCounters>& adapters);
 
 // A whole block holding only the Network Interface object.
 PerfBlockPlan NetworkInterfaceBlock(const std::vector<AdapterCounters>& adapters, int64_t perfTime,
-                                    int64_t perfFreq, const NetworkInterfaceTypes& types = {});
-
-// A block the size of a busy machine's: 64 Network Interface instances with 30
-// counters each, the four the docklet reads among them.
-constexpr size_t kRealisticInstances = 64;
-constexpr size_t kRealisticCounters = 30;
-PerfBlockPlan RealisticNetworkInterfaceBlock();
-std::wstring RealisticAdapterName(size_t index);
-// The value the realistic block holds for counter position `counter` of instance `index`.
-uint64_t RealisticCounterValue(size_t index, size_t counter);
-
-// Whole-file reads and writes of captured blocks; false on any failure.
-bool ReadPerfBlockFile(const char* path, std::vector<uint8_t>* block);
-bool WritePerfBlockFile(const char* path, const std::vector<uint8_t>& block);
+                                    int64_t perfFreq);

@@ -60,7 +60,7 @@ Fetched Fetch(ScriptedRegistry* registry, size_t initialSize) {
 
 }  // namespace
 
-TEST(PerfDataQuery, GrowsByOneStepForEachMoreDataReply) {
+TEST(PerfDataQuery, GrowsByOneStepForEachMoreDataReplyUpToTheCap) {
     ScriptedRegistry registry;
     registry.moreDataReplies = 3;
     registry.returned = 100;
@@ -71,34 +71,31 @@ TEST(PerfDataQuery, GrowsByOneStepForEachMoreDataReply) {
     EXPECT_EQ(registry.capacities, (std::vector<DWORD>{122880, 139264, 155648, 172032}));
     EXPECT_EQ(fetched.size, 100u);
     EXPECT_EQ(fetched.block.get()[99], 99);
-}
 
-TEST(PerfDataQuery, ARegistryThatAlwaysWantsMoreEndsAtTheCap) {
-    ScriptedRegistry registry;
-    registry.moreDataReplies = -1;
-    // Three steps below the cap: three more replies are answered, the fourth fails.
+    // A registry that always wants more: from three steps below the cap, three
+    // more replies are answered and the fourth fails.
+    ScriptedRegistry greedy;
+    greedy.moreDataReplies = -1;
     const size_t start = kMaxPerformanceDataSize - 3 * kPerformanceDataGrowth - 100;
-    const Fetched fetched = Fetch(&registry, start);
-    EXPECT_FALSE(fetched.block);
-    EXPECT_EQ(fetched.size, 0u);
-    EXPECT_EQ(fetched.output, "Registry query failed for 510.\n");
-    ASSERT_EQ(registry.capacities.size(), 4u);
-    EXPECT_EQ(registry.capacities.back(), start + 3 * kPerformanceDataGrowth);
+    const Fetched refused = Fetch(&greedy, start);
+    EXPECT_FALSE(refused.block);
+    EXPECT_EQ(refused.size, 0u);
+    EXPECT_EQ(refused.output, "Registry query failed for 510.\n");
+    ASSERT_EQ(greedy.capacities.size(), 4u);
+    EXPECT_EQ(greedy.capacities.back(), start + 3 * kPerformanceDataGrowth);
 }
 
-TEST(PerfDataQuery, OtherErrorsFailAtOnce) {
-    ScriptedRegistry registry;
-    registry.error = ERROR_FILE_NOT_FOUND;
-    const Fetched fetched = Fetch(&registry, 48928);
-    EXPECT_FALSE(fetched.block);
-    EXPECT_EQ(fetched.output, "Registry query failed for 510.\n");
-    EXPECT_EQ(registry.capacities.size(), 1u);
-}
+TEST(PerfDataQuery, OtherErrorsFailAtOnceAndALargerCountIsCutToTheBuffer) {
+    ScriptedRegistry failing;
+    failing.error = ERROR_FILE_NOT_FOUND;
+    const Fetched failed = Fetch(&failing, 48928);
+    EXPECT_FALSE(failed.block);
+    EXPECT_EQ(failed.output, "Registry query failed for 510.\n");
+    EXPECT_EQ(failing.capacities.size(), 1u);
 
-TEST(PerfDataQuery, ACountLargerThanTheBufferIsCutToTheBuffer) {
-    ScriptedRegistry registry;
-    registry.returned = 5000;
-    const Fetched fetched = Fetch(&registry, 4096);
+    ScriptedRegistry overstating;
+    overstating.returned = 5000;
+    const Fetched fetched = Fetch(&overstating, 4096);
     ASSERT_TRUE(fetched.block);
     EXPECT_EQ(fetched.size, 4096u);
 }

@@ -10,13 +10,6 @@
 
 namespace {
 
-constexpr int64_t kPerfTime = 7000000;
-constexpr int64_t kPerfFreq = 2500000;
-
-std::vector<uint8_t> AdaptersBlock(const std::vector<AdapterCounters>& adapters) {
-    return BuildPerfBlock(NetworkInterfaceBlock(adapters, kPerfTime, kPerfFreq));
-}
-
 // An object whose instances are told apart by the value of their one counter.
 PerfObjectPlan NamedInstances(uint32_t titleIndex, const std::vector<std::wstring>& names) {
     PerfObjectPlan object;
@@ -46,59 +39,30 @@ uint64_t FoundInstance(const std::vector<uint8_t>& block, uint32_t titleIndex, c
 
 }  // namespace
 
-TEST(PerfDataReader, ReadsTheNetworkInterfaceCountersOfTheWantedAdapter) {
-    const auto block = AdaptersBlock({{L"Loopback Adapter", 1, 2, 3, 4},
-                                      {L"Fast Ethernet [PCI_2] _2", 0x1'0000'0005ull, 1500, 700, 100000000},
-                                      {L"Wireless Adapter", 9, 9, 9, 9}});
-    const wchar_t* adapter = L"Fast Ethernet [PCI_2] _2";
-
-    CounterRead total = ReadCounter(block, kNetworkInterfaceObject, kBytesTotalCounter, adapter);
-    ASSERT_TRUE(total.result);
-    EXPECT_EQ(total.output, "");
-    EXPECT_EQ(total.sample.counterType, static_cast<uint32_t>(PERF_COUNTER_BULK_COUNT));
-    EXPECT_EQ(total.sample.defaultScale, -4);
-    EXPECT_EQ(total.sample.data, 0x1'0000'0005ull);
-    EXPECT_EQ(total.sample.time, kPerfTime);
-    EXPECT_EQ(total.sample.frequency, kPerfFreq);
-    EXPECT_EQ(total.sample.multiCount, 0u);
-
-    EXPECT_EQ(ReadCounter(block, kNetworkInterfaceObject, kBytesReceivedCounter, adapter).sample.data, 1500u);
-    EXPECT_EQ(ReadCounter(block, kNetworkInterfaceObject, kBytesSentCounter, adapter).sample.data, 700u);
-
-    CounterRead bandwidth = ReadCounter(block, kNetworkInterfaceObject, kCurrentBandwidthCounter, adapter);
-    ASSERT_TRUE(bandwidth.result);
-    EXPECT_EQ(bandwidth.sample.counterType, static_cast<uint32_t>(PERF_COUNTER_LARGE_RAWCOUNT));
-    EXPECT_EQ(bandwidth.sample.defaultScale, -6);
-    EXPECT_EQ(bandwidth.sample.data, 100000000u);
-    EXPECT_EQ(bandwidth.sample.time, 0);
-    EXPECT_EQ(bandwidth.sample.frequency, 0);
-}
-
 TEST(PerfDataReader, WhatIsMissingIsPrintedAndTheSampleKeepsItsValue) {
-    PerfObjectPlan processor = NamedInstances(238, {L"_Total"});
-    PerfBlockPlan plan;
-    plan.objects = {processor};
-    CounterRead noObject = ReadCounter(BuildPerfBlock(plan), 510, 264, L"Adapter");
-    EXPECT_FALSE(noObject.result);
-    EXPECT_EQ(noObject.output, "Object, 510, not found.\n");
-    EXPECT_TRUE(IsUntouched(noObject.sample));
-
-    const auto block = AdaptersBlock({{L"Adapter", 1, 2, 3, 4}});
-    CounterRead noCounter = ReadCounter(block, kNetworkInterfaceObject, 999, L"Adapter");
-    EXPECT_FALSE(noCounter.result);
-    EXPECT_EQ(noCounter.output, "Counter, 999, not found.\n");
-    EXPECT_TRUE(IsUntouched(noCounter.sample));
-
-    CounterRead noInstance = ReadCounter(block, kNetworkInterfaceObject, 264, L"Wireless Adapter");
-    EXPECT_FALSE(noInstance.result);
-    EXPECT_EQ(noInstance.output, "Instance, Wireless Adapter, not found.\n");
-    EXPECT_TRUE(IsUntouched(noInstance.sample));
-
-    CounterRead noName = ReadCounter(block, kNetworkInterfaceObject, 264, nullptr);
-    EXPECT_EQ(noName.output, "Instance, (null), not found.\n");
-    EXPECT_TRUE(IsUntouched(noName.sample));
-
-    EXPECT_EQ(ReadCounter({}, 510, 264, L"Adapter").output, "Object, 510, not found.\n");
+    const std::vector<uint8_t> none;
+    const auto processor = SingleObjectBlock(NamedInstances(238, {L"_Total"}));
+    const auto adapter = BuildPerfBlock(NetworkInterfaceBlock({{L"Adapter", 1, 2, 3, 4}}, 7000000, 2500000));
+    const auto noInstances = SingleObjectBlock(NamedInstances(kNetworkInterfaceObject, {}));
+    const struct {
+        const std::vector<uint8_t>& block;
+        uint32_t counter;
+        const wchar_t* wanted;
+        const char* message;
+    } cases[] = {
+        {none, 264, L"Adapter", "Object, 510, not found.\n"},
+        {processor, 264, L"Adapter", "Object, 510, not found.\n"},
+        {adapter, 999, L"Adapter", "Counter, 999, not found.\n"},
+        {adapter, 264, L"Wireless Adapter", "Instance, Wireless Adapter, not found.\n"},
+        {adapter, 264, nullptr, "Instance, (null), not found.\n"},
+        {noInstances, 1, L"Adapter", "Instance, Adapter, not found.\n"},
+    };
+    for (const auto& c : cases) {
+        const CounterRead read = ReadCounter(c.block, kNetworkInterfaceObject, c.counter, c.wanted);
+        EXPECT_FALSE(read.result) << c.message;
+        EXPECT_EQ(read.output, c.message);
+        EXPECT_TRUE(IsUntouched(read.sample)) << c.message;
+    }
 }
 
 TEST(PerfDataReader, AnInstanceMatchesWhenItsNameIsACaseInsensitivePrefixOfTheWantedOne) {
@@ -125,24 +89,6 @@ TEST(PerfDataReader, ANumberAfterAHashAsksForThatManyEarlierMatchesFirst) {
     EXPECT_EQ(ParseInstanceSerial(L"Card#x"), 0);
     EXPECT_EQ(ParseInstanceSerial(L"Card"), 0);
     EXPECT_EQ(ParseInstanceSerial(nullptr), 0);
-}
-
-TEST(PerfDataReader, AnObjectWithoutInstancesHasOneCounterBlockForAnyName) {
-    PerfObjectPlan memory;
-    memory.titleIndex = 4;
-    memory.hasInstances = false;
-    memory.counters = {{24, PERF_COUNTER_RAWCOUNT, 0}, {26, PERF_COUNTER_LARGE_RAWCOUNT, 0}};
-    memory.values = {11, 0x2'0000'0000ull};
-    const auto block = SingleObjectBlock(memory);
-    EXPECT_EQ(ReadCounter(block, 4, 26, L"anything").sample.data, 0x2'0000'0000ull);
-    CounterRead unnamed = ReadCounter(block, 4, 24, nullptr);
-    EXPECT_TRUE(unnamed.result);
-    EXPECT_EQ(unnamed.sample.data, 11u);
-
-    // NumInstances 0: there is nothing to find.
-    CounterRead empty = ReadCounter(SingleObjectBlock(NamedInstances(7, {})), 7, 1, L"Adapter");
-    EXPECT_FALSE(empty.result);
-    EXPECT_EQ(empty.output, "Instance, Adapter, not found.\n");
 }
 
 TEST(PerfDataReader, AnInstanceWithAParentIsKnownByBothNames) {
@@ -267,44 +213,31 @@ std::vector<uint8_t> TypeBlock(uint32_t type, uint32_t storageBytes, uint32_t ne
 
 }  // namespace
 
+// One type for each way a reading takes its time, frequency, base and size.
 TEST(PerfDataReader, EachCounterTypeFillsTheReadingItsTypeDefines) {
     const TypeCase cases[] = {
-        {PERF_COUNTER_RAWCOUNT_HEX, 0, kLow, 0, 0, 0, 0},
         {PERF_COUNTER_RAWCOUNT, 0, kLow, 0, 0, 0, 0},
-        {PERF_COUNTER_DELTA, 0, kLow, 0, 0, 0, 0},
-        {PERF_COUNTER_LARGE_RAWCOUNT_HEX, 0, kValue, 0, 0, 0, 0},
         {PERF_COUNTER_LARGE_RAWCOUNT, 0, kValue, 0, 0, 0, 0},
-        {PERF_COUNTER_LARGE_DELTA, 0, kValue, 0, 0, 0, 0},
         {PERF_COUNTER_COUNTER, 0, kLow, kBlockTime, kBlockFreq, 0, 0},
-        {PERF_SAMPLE_COUNTER, 0, kLow, kBlockTime, kBlockFreq, 0, 0},
         {PERF_COUNTER_QUEUELEN_TYPE, 0, kLow, kBlockTime, 0, 0, 0},
         {PERF_COUNTER_BULK_COUNT, 0, kValue, kBlockTime, kBlockFreq, 0, 0},
-        {PERF_COUNTER_LARGE_QUEUELEN_TYPE, 0, kValue, kBlockTime, 0, 0, 0},
         {PERF_COUNTER_TIMER, 0, kValue, kBlockTime, 0, 0, 0},
-        {PERF_COUNTER_TIMER_INV, 0, kValue, kBlockTime, 0, 0, 0},
         {PERF_COUNTER_MULTI_TIMER, 0, kValue, kBlockTime, kBlockFreq, kMultiCount, 0},
-        {PERF_COUNTER_MULTI_TIMER_INV, 0, kValue, kBlockTime, kBlockFreq, kMultiCount, 0},
-        {PERF_COUNTER_100NS_QUEUELEN_TYPE, 0, kValue, kBlockTime100nSec, 0, 0, 0},
         {PERF_100NSEC_TIMER, 0, kValue, kBlockTime100nSec, 0, 0, 0},
-        {PERF_100NSEC_TIMER_INV, 0, kValue, kBlockTime100nSec, 0, 0, 0},
         {PERF_100NSEC_MULTI_TIMER, 0, kValue, kBlockTime100nSec, 0, kMultiCount, 0},
-        {PERF_100NSEC_MULTI_TIMER_INV, 0, kValue, kBlockTime100nSec, 0, kMultiCount, 0},
         {PERF_OBJ_TIME_TIMER, 0, kLow, kObjectTime, 0, 0, 0},
-        {PERF_COUNTER_OBJ_TIME_QUEUELEN_TYPE, 0, kValue, kObjectTime, 0, 0, 0},
         {PERF_ELAPSED_TIME, 0, kValue, kObjectTime, kObjectFreq, 0, 0},
         {PERF_RAW_FRACTION, 0, kLow, kBase32, 0, 0, PERF_RAW_BASE},
-        {PERF_SAMPLE_FRACTION, 0, kLow, kBase32, 0, 0, PERF_SAMPLE_BASE},
         {PERF_LARGE_RAW_FRACTION, 0, kValue, kBase64, 0, 0, PERF_LARGE_RAW_BASE},
-        {PERF_PRECISION_SYSTEM_TIMER, 0, kValue, kBase64, 0, 0, PERF_PRECISION_TIMESTAMP},
         {PERF_PRECISION_100NS_TIMER, 0, kValue, kBase64, 0, 0, PERF_PRECISION_TIMESTAMP},
-        {PERF_PRECISION_OBJECT_TIMER, 0, kValue, kBase64, 0, 0, PERF_PRECISION_TIMESTAMP},
         // These two are read as 64-bit values whatever their size bits say.
         {PERF_AVERAGE_TIMER, 8, kValue, kBase32, kBlockFreq, 0, PERF_AVERAGE_BASE},
         {PERF_AVERAGE_BULK, 0, kValue, kBase32, 0, 0, PERF_AVERAGE_BASE},
     };
     for (const TypeCase& c : cases) {
         SCOPED_TRACE(testing::Message() << "type 0x" << std::hex << c.type);
-        const CounterRead read = ReadCounter(TypeBlock(c.type, c.storageBytes, c.baseType), 50, 10, L"");
+        // An object without instances has one counter block, whatever the name.
+        const CounterRead read = ReadCounter(TypeBlock(c.type, c.storageBytes, c.baseType), 50, 10, L"anything");
         EXPECT_TRUE(read.result);
         EXPECT_EQ(read.sample.counterType, c.type);
         EXPECT_EQ(read.sample.defaultScale, 3);

@@ -6,7 +6,6 @@
 #include "base/rate_history.h"
 
 #include <cstdlib>
-#include <new>
 
 ULONG_PTR GdiplusTest::token_ = 0;
 
@@ -154,19 +153,12 @@ DockletInstance* MakeTransferringInstance() {
     return instance;
 }
 
-Warr<double>* MakeSeries(int count, double (*value)(int)) {
-    auto* series = new (std::nothrow) Warr<double>(kHistoryCapacity, nullptr);
-    if (!series) {
-        return nullptr;
-    }
-    for (int i = 0; i < count; ++i) {
-        series->Append(value(i));
+void SeriesDeleter::operator()(Warr<double>* series) const { delete series; }
+
+SeriesOwner SeriesOf(const std::vector<double>& values) {
+    SeriesOwner series(new Warr<double>(kHistoryCapacity, nullptr));
+    for (double value : values) {
+        series->Append(value);
     }
     return series;
-}
-
-bool SavePng(GpBitmap* bitmap, const wchar_t* path) {
-    // The PNG encoder's class id, fixed by GDI+.
-    static const CLSID kPngEncoder = {0x557cf406, 0x1a04, 0x11d3, {0x9a, 0x73, 0x00, 0x00, 0xf8, 0x1e, 0xf3, 0x2e}};
-    return GdipSaveImageToFile(bitmap, path, &kPngEncoder, nullptr) == Gdiplus::Ok;
 }

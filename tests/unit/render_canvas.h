@@ -8,6 +8,7 @@
 #include <gtest/gtest.h>
 
 #include <cstdint>
+#include <memory>
 #include <vector>
 
 struct HostImage;
@@ -67,9 +68,11 @@ HostImage* MakeSolidHostImage(uint32_t argb, bool leftHalfOnly = false);
 // The caller owns the zero-filled record (free with std::free).
 DockletInstance* MakeTransferringInstance();
 
-// A ring of capacity 116 holding `count` samples produced by `value(i)`.
+// A history ring of capacity 116 holding `values`, oldest first.
 template <typename T>
 class Warr;
-Warr<double>* MakeSeries(int count, double (*value)(int));
-
-bool SavePng(GpBitmap* bitmap, const wchar_t* path);
+struct SeriesDeleter {
+    void operator()(Warr<double>* series) const;
+};
+using SeriesOwner = std::unique_ptr<Warr<double>, SeriesDeleter>;
+SeriesOwner SeriesOf(const std::vector<double>& values);

@@ -5,10 +5,8 @@
 #include "render/outlined_text.h"
 #include "render/traffic_graph.h"
 
-#include <cmath>
-#include <cstdlib>
 #include <limits>
-#include <memory>
+#include <utility>
 #include <vector>
 
 namespace {
@@ -16,19 +14,6 @@ namespace {
 constexpr PixelRect kWhole{0, 0, 256, 256};
 constexpr PixelRect kUploadBox{10, 134, 233, 110};
 constexpr PixelRect kDownloadBox{10, 12, 233, 110};
-
-struct SeriesDeleter {
-    void operator()(Warr<double>* series) const { delete series; }
-};
-using SeriesOwner = std::unique_ptr<Warr<double>, SeriesDeleter>;
-
-SeriesOwner SeriesOf(const std::vector<double>& values) {
-    SeriesOwner series(new Warr<double>(kHistoryCapacity, nullptr));
-    for (double value : values) {
-        series->Append(value);
-    }
-    return series;
-}
 
 // Bars alone: box, frame and texts fully transparent.
 Pixels DrawBarsOnly(const Warr<double>* series, double fullScale, const PixelRect& box) {
@@ -43,62 +28,49 @@ int BarColumn(const PixelRect& box, int k) { return box.x + 2 * k; }
 
 class TrafficGraph : public GdiplusTest {};
 
-TEST_F(TrafficGraph, BarHeightsFollowTheUploadScaleAndClipAtFullScale) {
+// Bars stand at x = X + 2k (k = 1 for the oldest sample) and grow by
+// (Height - 1) / fullScale per unit up to fullScale.
+TEST_F(TrafficGraph, BarHeightsFollowTheScaleAndStopAtFullScale) {
     const double nan = std::numeric_limits<double>::quiet_NaN();
-    const SeriesOwner series = SeriesOf({0.0, 20.0, 25.0, 10.0, 1.0, -3.0, nan});
-    const Pixels pixels = DrawBarsOnly(series.get(), 20.0, kUploadBox);
-    const int bottom = kUploadBox.y + kUploadBox.height;  // 244
-    // A bar of barHeight h covers rows bottom - 1 - h .. bottom - 1.
-    const int expectedHeights[] = {0, 109, 109, 54, 5, 0, 0};
-    for (int k = 1; k <= 7; ++k) {
-        const int x = BarColumn(kUploadBox, k);
-        EXPECT_EQ(TopInkRow(pixels, x, 0, 256), bottom - 1 - expectedHeights[k - 1]) << "bar " << k;
-        EXPECT_EQ(pixels.AlphaAt(x, bottom - 1), 255) << "bar " << k;
-        EXPECT_EQ(pixels.AlphaAt(x, bottom), 0) << "bar " << k;
-    }
-    // Full scale reaches the box's top edge exactly.
-    EXPECT_EQ(TopInkRow(pixels, BarColumn(kUploadBox, 2), 0, 256), kUploadBox.y);
-    // Nothing left of the first bar's pen or right of the last one.
-    EXPECT_EQ(CountInk(pixels, PixelRect{0, 0, kUploadBox.x + 1, 256}), 0);
-    EXPECT_EQ(CountInk(pixels, PixelRect{BarColumn(kUploadBox, 7) + 1, 0, 256, 256}), 0);
-}
-
-TEST_F(TrafficGraph, DownloadFullScaleStopsOnePixelShortOfTheTop) {
-    const SeriesOwner series = SeriesOf({180.0, 500.0, 90.0, 0.0});
-    const Pixels pixels = DrawBarsOnly(series.get(), 180.0, kDownloadBox);
-    const int bottom = kDownloadBox.y + kDownloadBox.height;  // 122
-    EXPECT_EQ(TopInkRow(pixels, BarColumn(kDownloadBox, 1), 0, 256), bottom - 1 - 108);
-    EXPECT_EQ(TopInkRow(pixels, BarColumn(kDownloadBox, 1), 0, 256), kDownloadBox.y + 1);
-    EXPECT_EQ(TopInkRow(pixels, BarColumn(kDownloadBox, 2), 0, 256), bottom - 1 - 108);
-    EXPECT_EQ(TopInkRow(pixels, BarColumn(kDownloadBox, 3), 0, 256), bottom - 1 - 54);
-    EXPECT_EQ(TopInkRow(pixels, BarColumn(kDownloadBox, 4), 0, 256), bottom - 1);
-}
-
-TEST_F(TrafficGraph, AFullScaleThatIsNotPositiveDrawsOnlyStubs) {
-    const SeriesOwner series = SeriesOf({5.0, 50.0});
-    for (double fullScale : {0.0, -20.0, std::numeric_limits<double>::quiet_NaN()}) {
-        const Pixels pixels = DrawBarsOnly(series.get(), fullScale, kUploadBox);
-        for (int k = 1; k <= 2; ++k) {
-            EXPECT_EQ(TopInkRow(pixels, BarColumn(kUploadBox, k), 0, 256), 243) << fullScale;
-        }
-    }
-}
-
-TEST_F(TrafficGraph, AWrappedRingDrawsOldestToNewestIn116Columns) {
-    std::vector<double> values;
+    std::vector<double> wrapped;
     for (int i = 0; i < 130; ++i) {
-        values.push_back(i % 20);
+        wrapped.push_back(i % 20);
     }
-    const SeriesOwner series = SeriesOf(values);
-    ASSERT_LT(series->first, 0);
-    const Pixels pixels = DrawBarsOnly(series.get(), 20.0, kUploadBox);
-    const int bottom = kUploadBox.y + kUploadBox.height;
-    // Oldest kept sample is number 14 (value 14: 76 pixels), newest number 129 (value 9: 49 pixels).
-    EXPECT_EQ(TopInkRow(pixels, BarColumn(kUploadBox, 1), 0, 256), bottom - 1 - 76);
-    EXPECT_EQ(TopInkRow(pixels, BarColumn(kUploadBox, 2), 0, 256), bottom - 1 - 81);
-    EXPECT_EQ(TopInkRow(pixels, BarColumn(kUploadBox, 116), 0, 256), bottom - 1 - 49);
-    EXPECT_EQ(BarColumn(kUploadBox, 116), kUploadBox.x + 232);
-    EXPECT_EQ(CountInk(pixels, PixelRect{kUploadBox.x + 233, 0, 256, 256}), 0);
+    struct Case {
+        const char* what;
+        std::vector<double> values;
+        double fullScale;
+        PixelRect box;
+        std::vector<std::pair<int, int>> heights;  // bar k, its height above the bottom row
+    };
+    const Case cases[] = {
+        // Full scale reaches the upload box's top edge exactly.
+        {"upload, clipped", {0.0, 20.0, 25.0, 10.0, 1.0, -3.0, nan}, 20.0, kUploadBox,
+         {{1, 0}, {2, 109}, {3, 109}, {4, 54}, {5, 5}, {6, 0}, {7, 0}}},
+        {"download: full scale one pixel short of the top", {180.0, 500.0, 90.0, 0.0}, 180.0, kDownloadBox,
+         {{1, 108}, {2, 108}, {3, 54}, {4, 0}}},
+        {"full scale 0", {5.0, 50.0}, 0.0, kUploadBox, {{1, 0}, {2, 0}}},
+        {"full scale below 0", {5.0, 50.0}, -20.0, kUploadBox, {{1, 0}, {2, 0}}},
+        {"full scale NaN", {5.0, 50.0}, nan, kUploadBox, {{1, 0}, {2, 0}}},
+        // Oldest kept sample is number 14 (value 14), newest number 129 (value 9).
+        {"a wrapped ring, oldest to newest in 116 columns", wrapped, 20.0, kUploadBox, {{1, 76}, {2, 81}, {116, 49}}},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        const SeriesOwner series = SeriesOf(c.values);
+        const Pixels pixels = DrawBarsOnly(series.get(), c.fullScale, c.box);
+        const int bottom = c.box.y + c.box.height;
+        for (const auto& [k, height] : c.heights) {
+            const int x = BarColumn(c.box, k);
+            EXPECT_EQ(TopInkRow(pixels, x, 0, 256), bottom - 1 - height) << "bar " << k;
+            EXPECT_EQ(pixels.AlphaAt(x, bottom - 1), 255) << "bar " << k;
+            EXPECT_EQ(pixels.AlphaAt(x, bottom), 0) << "bar " << k;
+        }
+        // Nothing left of the first bar's pen or right of the last one.
+        const int bars = static_cast<int>(c.values.size() < 116 ? c.values.size() : 116);
+        EXPECT_EQ(CountInk(pixels, PixelRect{0, 0, c.box.x + 1, 256}), 0);
+        EXPECT_EQ(CountInk(pixels, PixelRect{BarColumn(c.box, bars) + 1, 0, 256, 256}), 0);
+    }
 }
 
 TEST_F(TrafficGraph, EmptyOrMissingSeriesDrawsTheBoxWithoutBars) {
@@ -114,32 +86,30 @@ TEST_F(TrafficGraph, EmptyOrMissingSeriesDrawsTheBoxWithoutBars) {
 }
 
 TEST_F(TrafficGraph, BoxFillCoversTheRectangleAndTheFrameItsEdges) {
-    {
-        Canvas canvas;
-        DrawTrafficGraph(canvas.graphics(), GraphStyle{0, ColorToArgb(0, 91), 0, L"Tahoma", 0xFFFFFF, 0, 34.0f}, L"Upload", 0.0, nullptr, 20.0, kUploadBox);
-        const Pixels fill = ReadPixels(canvas.bitmap());
-        EXPECT_EQ(fill.At(100, 200), 0x5B000000u);
-        EXPECT_EQ(fill.At(10, 134), 0x5B000000u);
-        EXPECT_EQ(fill.At(242, 243), 0x5B000000u);
-        EXPECT_EQ(fill.At(243, 200), 0u);
-        EXPECT_EQ(fill.At(100, 244), 0u);
-        EXPECT_EQ(fill.At(9, 200), 0u);
-        EXPECT_EQ(fill.At(100, 133), 0u);
-        EXPECT_EQ(CountInk(fill, kWhole), 233 * 110);
+    struct Probe {
+        int x;
+        int y;
+        uint32_t fill;   // with only the box fill drawn
+        uint32_t frame;  // with only the frame drawn
+    };
+    const Probe probes[] = {
+        {100, 200, 0x5B000000u, 0},   {10, 134, 0x5B000000u, 0x5BFFFFFFu}, {242, 243, 0x5B000000u, 0},
+        {10, 200, 0x5B000000u, 0x5BFFFFFFu}, {243, 200, 0, 0x5BFFFFFFu}, {100, 244, 0, 0x5BFFFFFFu},
+        {9, 200, 0, 0}, {100, 133, 0, 0}, {244, 200, 0, 0}, {100, 245, 0, 0},
+    };
+    Canvas fillOnly;
+    DrawTrafficGraph(fillOnly.graphics(), GraphStyle{0, ColorToArgb(0, 91), 0, L"Tahoma", 0xFFFFFF, 0, 34.0f},
+                     L"Upload", 0.0, nullptr, 20.0, kUploadBox);
+    Canvas frameOnly;
+    DrawTrafficGraph(frameOnly.graphics(), GraphStyle{0, 0, ColorToArgb(0xFFFFFF, 91), L"Tahoma", 0xFFFFFF, 0, 34.0f},
+                     L"Upload", 0.0, nullptr, 20.0, kUploadBox);
+    const Pixels fill = ReadPixels(fillOnly.bitmap());
+    const Pixels frame = ReadPixels(frameOnly.bitmap());
+    for (const Probe& p : probes) {
+        EXPECT_EQ(fill.At(p.x, p.y), p.fill) << p.x << "," << p.y;
+        EXPECT_EQ(frame.At(p.x, p.y), p.frame) << p.x << "," << p.y;
     }
-    {
-        Canvas canvas;
-        DrawTrafficGraph(canvas.graphics(), GraphStyle{0, 0, ColorToArgb(0xFFFFFF, 91), L"Tahoma", 0xFFFFFF, 0, 34.0f}, L"Upload", 0.0, nullptr, 20.0, kUploadBox);
-        const Pixels frame = ReadPixels(canvas.bitmap());
-        EXPECT_EQ(frame.At(10, 200), 0x5BFFFFFFu);
-        EXPECT_EQ(frame.At(243, 200), 0x5BFFFFFFu);
-        EXPECT_EQ(frame.At(100, 134), 0x5BFFFFFFu);
-        EXPECT_EQ(frame.At(100, 244), 0x5BFFFFFFu);
-        EXPECT_EQ(frame.At(100, 200), 0u);
-        EXPECT_EQ(frame.At(9, 200), 0u);
-        EXPECT_EQ(frame.At(244, 200), 0u);
-        EXPECT_EQ(frame.At(100, 245), 0u);
-    }
+    EXPECT_EQ(CountInk(fill, kWhole), 233 * 110);
 }
 
 TEST_F(TrafficGraph, BarsLieOverTheFillAndTheFrameBottom) {
@@ -184,22 +154,4 @@ TEST_F(TrafficGraph, SmallFontSizesLeaveTheCaptionOutButKeepTheRate) {
     Canvas tiny;
     DrawTrafficGraph(tiny.graphics(), GraphStyle{0, 0, 0, L"Tahoma", 0xFFFFFF, 255, 17.0f}, L"Download", 99.0, nullptr, 180.0, kDownloadBox);
     EXPECT_GT(CountInk(ReadPixels(tiny.bitmap()), PixelRect{10, 12, 120, 24}), 0);
-}
-
-TEST_F(TrafficGraph, StandardPairIsUploadBelowThenDownloadAbove) {
-    DockletInstance* instance = MakeTransferringInstance();
-    ASSERT_NE(instance, nullptr);
-    // 11 and 166 sit just above a whole bar height, so a scale off by a little shows.
-    const SeriesOwner upload = SeriesOf({5.0, 11.0, 20.0});
-    const SeriesOwner download = SeriesOf({90.0, 166.0, 180.0, 40.0});
-    instance->uploadHistory = upload.get();
-    instance->downloadHistory = download.get();
-
-    Canvas actual;
-    DrawStandardGraphs(actual.graphics(), *instance);
-    Canvas expected;
-    DrawTrafficGraph(expected.graphics(), GraphStyle{0xC00000FF, 0x5B000000, 0x5BFFFFFF, L"Tahoma", 0xFFFFFF, 255, 34.0f}, L"Upload", 4.2, upload.get(), 20.0, PixelRect{10, 134, 233, 110});
-    DrawTrafficGraph(expected.graphics(), GraphStyle{0xC100FF00, 0x5B000000, 0x5BFFFFFF, L"Tahoma", 0xFFFFFF, 255, 34.0f}, L"Download", 53.1, download.get(), 180.0, PixelRect{10, 12, 233, 110});
-    EXPECT_EQ(ReadPixels(actual.bitmap()).argb, ReadPixels(expected.bitmap()).argb);
-    std::free(instance);
 }

@@ -5,7 +5,6 @@
 
 #include <gtest/gtest.h>
 
-#include <cstdio>
 #include <cstdlib>
 #include <string>
 
@@ -21,12 +20,6 @@ void* VANTREL_THISCALL CountingDestructor(HostImage* self, unsigned flags) {
 }
 
 const void* const kCountingVtable[] = {reinterpret_cast<const void*>(&CountingDestructor)};
-
-std::string TempFolder() {
-    char folder[MAX_PATH];
-    const DWORD length = GetTempPathA(MAX_PATH, folder);
-    return std::string(folder, length);
-}
 
 }  // namespace
 
@@ -48,44 +41,6 @@ TEST(ImageSetPath, APathThatDoesNotFitIsRefusedNotCut) {
     const std::string longer = root + "x";
     EXPECT_FALSE(FormatImageSetPath(longer.c_str(), "", "icons", "send.png", path, sizeof path));
     EXPECT_STREQ(path, "");
-}
-
-TEST(ImageSetPath, ExistenceTestFindsFilesButNotFoldersOrMissingNames) {
-    const std::string folder = TempFolder();
-    const std::string file = folder + "vantrel-image-set-test.png";
-    FILE* handle = std::fopen(file.c_str(), "wb");
-    ASSERT_NE(handle, nullptr);
-    std::fclose(handle);
-    EXPECT_TRUE(ImageFileExists(file.c_str()));
-    std::remove(file.c_str());
-    EXPECT_FALSE(ImageFileExists(file.c_str()));
-
-    const std::string subfolder = folder + "vantrel-image-set-dir.png";
-    ASSERT_TRUE(CreateDirectoryA(subfolder.c_str(), nullptr) || GetLastError() == ERROR_ALREADY_EXISTS);
-    EXPECT_FALSE(ImageFileExists(subfolder.c_str()));
-    RemoveDirectoryA(subfolder.c_str());
-
-    EXPECT_FALSE(ImageFileExists(""));
-    EXPECT_FALSE(ImageFileExists(nullptr));
-}
-
-TEST(ImageSet, ReleaseDeletesEachPictureOnceAndLeavesNone) {
-    HostImage send{&kCountingVtable[0], nullptr, 0, 0};
-    HostImage recv{&kCountingVtable[0], nullptr, 0, 0};
-    auto* instance = static_cast<DockletInstance*>(std::calloc(1, sizeof(DockletInstance)));
-    ASSERT_NE(instance, nullptr);
-    instance->sendImage = &send;
-    instance->recvImage = &recv;
-    destroyedImages = 0;
-    ReleaseImageSet(instance);
-    EXPECT_EQ(destroyedImages, 2);
-    EXPECT_EQ(instance->sendImage, nullptr);
-    EXPECT_EQ(instance->recvImage, nullptr);
-    ReleaseImageSet(instance);
-    EXPECT_EQ(destroyedImages, 2);
-    ReleaseImageSet(nullptr);
-    LoadImageSet(nullptr);
-    std::free(instance);
 }
 
 TEST(ImageSet, LoadingReleasesTheOldPairFirst) {

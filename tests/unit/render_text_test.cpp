@@ -108,28 +108,6 @@ TEST_F(OutlinedText, AlphaZeroDrawsNothingAndAlphaOneNoShadow) {
     EXPECT_EQ(CountInk(DrawText(L"Hg", L"Tahoma", 0xFFFFFF, 1, true, false), kWhole), CountInk(fill, kWhole));
 }
 
-TEST_F(OutlinedText, FarAndNearPutTheTextAtTheRightAndTopEdges) {
-    const PixelRect box{40, 30, 180, 120};
-    const Pixels pixels = DrawText(L"12.3K", L"Tahoma", 0xFFFFFF, 255, false, false, Gdiplus::StringAlignmentFar,
-                                   Gdiplus::StringAlignmentNear, 26.0f, box);
-    const PixelRect ink = InkBounds(pixels, kWhole);
-    ASSERT_GT(ink.width, 0);
-    EXPECT_GE(ink.x, box.x);
-    EXPECT_LE(ink.x + ink.width, box.x + box.width);
-    EXPECT_LE(box.x + box.width - (ink.x + ink.width), 10);
-    EXPECT_GE(ink.y, box.y);
-    EXPECT_LE(ink.y - box.y, 10);
-    EXPECT_GT(ink.x - box.x, box.width / 2);
-}
-
-TEST_F(OutlinedText, UnknownFamilyDrawsNothingAndLeavesTheSurfaceUsable) {
-    Canvas canvas;
-    DrawOutlinedText(canvas.graphics(), L"Hg", TextStyle{L"No Such Family Vantrel", Gdiplus::FontStyleBold, 0xFFFFFF, 255, 60.0f, Gdiplus::StringAlignmentCenter, Gdiplus::StringAlignmentCenter, true, true}, kCentreBox);
-    EXPECT_EQ(CountInk(ReadPixels(canvas.bitmap()), kWhole), 0);
-    DrawOutlinedText(canvas.graphics(), L"Hg", TextStyle{L"Tahoma", Gdiplus::FontStyleBold, 0xFFFFFF, 255, 60.0f, Gdiplus::StringAlignmentCenter, Gdiplus::StringAlignmentCenter, true, true}, kCentreBox);
-    EXPECT_GT(CountInk(ReadPixels(canvas.bitmap()), kWhole), 100);
-}
-
 TEST_F(OutlinedText, EmptyTextAndNonPositiveSizesDrawNothing) {
     EXPECT_EQ(CountInk(DrawText(L"", L"Tahoma", 0xFFFFFF, 255, true, true), kWhole), 0);
     for (float emSize : {0.0f, -10.0f, -60.0f}) {
