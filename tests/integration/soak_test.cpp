@@ -1,28 +1,15 @@
 // Ten thousand refreshes: the dock's image count, the process's GDI and USER
 // objects and its memory must come back to where they were.
+#include "process_use.h"
 #include "refresh_fixture.h"
-
-#include <psapi.h>
 
 #include <cstdio>
 
 namespace vantrel_test {
 namespace {
 
-struct ProcessUse {
-    DWORD gdiObjects;
-    DWORD userObjects;
-    SIZE_T privateBytes;
-};
-
-ProcessUse MeasureProcess() {
-    PROCESS_MEMORY_COUNTERS counters{};
-    counters.cb = sizeof counters;
-    GetProcessMemoryInfo(GetCurrentProcess(), &counters, sizeof counters);
-    return {GetGuiResources(GetCurrentProcess(), GR_GDIOBJECTS), GetGuiResources(GetCurrentProcess(), GR_USEROBJECTS),
-            counters.PagefileUsage};
-}
-
+using testdock::MeasureProcess;
+using testdock::ProcessUse;
 using SoakTest = RefreshTest;
 
 TEST_F(SoakTest, TenThousandRefreshesLeakNothing) {
