@@ -4,7 +4,6 @@
 #include <gdiplus.h>
 
 #include <map>
-#include <vector>
 
 using namespace Gdiplus::DllExports;
 
@@ -44,9 +43,9 @@ void PostKey(HWND window, UINT message, WORD virtualKey, bool release) {
     PostMessageW(window, message, virtualKey, lParam);
 }
 
-bool AllOneColour(const std::vector<uint32_t>& pixels) {
-    for (uint32_t pixel : pixels) {
-        if ((pixel & 0xFFFFFF) != (pixels.front() & 0xFFFFFF)) {
+bool AllOneColour(const uint32_t* pixels, size_t count) {
+    for (size_t i = 1; i < count; ++i) {
+        if ((pixels[i] & 0xFFFFFF) != (pixels[0] & 0xFFFFFF)) {
             return false;
         }
     }
@@ -103,16 +102,10 @@ bool CaptureWindowPng(HWND window, const std::wstring& path) {
     HDC memory = CreateCompatibleDC(screen);
     HBITMAP bitmap = CreateDIBSection(screen, &info, DIB_RGB_COLORS, &bits, nullptr, 0);
     HGDIOBJ previous = SelectObject(memory, bitmap);
-    // The picture is taken from the screen; where the screen gives nothing (a
-    // blank result), the window paints itself into it.
     BitBlt(memory, 0, 0, width, height, screen, rect.left, rect.top, SRCCOPY);
     GdiFlush();
-    std::vector<uint32_t> pixels(static_cast<size_t>(width) * height);
-    std::copy_n(static_cast<const uint32_t*>(bits), pixels.size(), pixels.begin());
-    if (AllOneColour(pixels)) {
-        PrintWindow(window, memory, 0);
-        GdiFlush();
-    }
+    // A picture of one colour shows nothing of the window.
+    const bool blank = AllOneColour(static_cast<const uint32_t*>(bits), static_cast<size_t>(width) * height);
     SelectObject(memory, previous);
     DeleteDC(memory);
     ReleaseDC(nullptr, screen);
@@ -120,7 +113,7 @@ bool CaptureWindowPng(HWND window, const std::wstring& path) {
     ULONG_PTR token = 0;
     Gdiplus::GdiplusStartupInput input;
     bool saved = false;
-    if (Gdiplus::GdiplusStartup(&token, &input, nullptr) == Gdiplus::Ok) {
+    if (!blank && Gdiplus::GdiplusStartup(&token, &input, nullptr) == Gdiplus::Ok) {
         static const CLSID kPngEncoder = {0x557CF406, 0x1A04, 0x11D3,
                                           {0x9A, 0x73, 0x00, 0x00, 0xF8, 0x1E, 0xF3, 0x2E}};
         Gdiplus::GpBitmap* image = nullptr;

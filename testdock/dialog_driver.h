@@ -27,7 +27,7 @@ void TypeCharacter(HWND window, wchar_t character);
 void ClickControl(HWND dialog, int controlId);     // left button down and up in its middle
 void PressCloseBox(HWND window);                   // the caption's close box
 
-// The window as it shows on screen, written as PNG.
+// The window as it shows on screen, written as PNG; false for a blank picture.
 bool CaptureWindowPng(HWND window, const std::wstring& path);
 
 // Runs step once on the first window of the class and caption that shows

@@ -3,6 +3,7 @@
 #include <psapi.h>
 #include <winternl.h>
 
+#include <cstdio>
 #include <vector>
 
 namespace testdock {
@@ -52,6 +53,13 @@ ProcessUse MeasureProcess() {
     GetProcessMemoryInfo(GetCurrentProcess(), &counters, sizeof counters);
     return {counters.PagefileUsage, CountOwnHandles(), GetGuiResources(GetCurrentProcess(), GR_GDIOBJECTS),
             GetGuiResources(GetCurrentProcess(), GR_USEROBJECTS)};
+}
+
+void PrintProcessUse(const char* what, const ProcessUse& before, const ProcessUse& after) {
+    std::printf("%s: private bytes %.2f MiB -> %.2f MiB, handles %lu -> %lu, GDI objects %lu -> %lu, "
+                "USER objects %lu -> %lu\n",
+                what, before.privateBytes / 1048576.0, after.privateBytes / 1048576.0, before.handles, after.handles,
+                before.gdiObjects, after.gdiObjects, before.userObjects, after.userObjects);
 }
 
 }  // namespace testdock

@@ -17,4 +17,7 @@ struct ProcessUse {
 
 ProcessUse MeasureProcess();
 
+// One line "<what>: private bytes a -> b MiB, handles ..., GDI ..., USER ...".
+void PrintProcessUse(const char* what, const ProcessUse& before, const ProcessUse& after);
+
 }  // namespace testdock

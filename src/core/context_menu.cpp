@@ -35,7 +35,8 @@ UINT TrackContextMenu(const DockletInstance* instance) noexcept {
     POINT cursor{};
     GetCursorPos(&cursor);
     host::DockletLockMouseEffect(instance->hwndDocklet, TRUE);
-    const BOOL chosen = TrackPopupMenu(menu.get(), TPM_RETURNCMD, cursor.x, cursor.y, 0, instance->hwndDocklet, nullptr);
+    const BOOL chosen =
+        TrackPopupMenu(menu.get(), TPM_RETURNCMD, cursor.x, cursor.y, 0, instance->hwndDocklet, nullptr);
     host::DockletLockMouseEffect(instance->hwndDocklet, FALSE);
     return chosen > 0 ? static_cast<UINT>(chosen) : 0;
 }

@@ -62,10 +62,7 @@ TEST_F(SoakTest, TenThousandRefreshesLeakNothing) {
                 peakLiveOverlays);
     std::printf("soak: dock images live after 1000 refreshes %d, after %d %d, after destroy %d; deleted twice %d\n",
                 imagesBefore.Live(), kRefreshes, liveAtEnd, images.Live(), images.deletedTwice);
-    std::printf("soak: from refresh 1000 to %d: GDI objects %lu -> %lu, USER objects %lu -> %lu, "
-                "private bytes %.1f MiB -> %.1f MiB\n",
-                kRefreshes, before.gdiObjects, after.gdiObjects, before.userObjects, after.userObjects,
-                before.privateBytes / 1048576.0, after.privateBytes / 1048576.0);
+    testdock::PrintProcessUse("soak, refreshes 1000 to 10000", before, after);
 
     EXPECT_GE(overlaysSeen, kRefreshes);
     EXPECT_LE(peakLiveOverlays, 1);

@@ -3,23 +3,19 @@
 
 #include <gtest/gtest.h>
 
+#include <utility>
+
 namespace {
 
-TEST(CenteredPosition, HalvesTruncateTowardZeroAndOversizeWindowsEndFlushRightAndBottom) {
-    // 101 px narrower and taller than the screen: half of 101 is 50.
-    POINT position = CenteredPosition(1024, 768, 923, 667);
-    EXPECT_EQ(position.x, 50);
-    EXPECT_EQ(position.y, 50);
-    // Wider and taller than the screen: the right and bottom edges win, the left and top are off screen.
-    position = CenteredPosition(1024, 768, 1100, 801);
-    EXPECT_EQ(position.x, 1024 - 1100);
-    EXPECT_EQ(position.y, 768 - 801);
-    // Only one axis too large.
-    position = CenteredPosition(800, 600, 300, 700);
-    EXPECT_EQ(position.x, 250);
-    EXPECT_EQ(position.y, -100);
-}
+std::pair<LONG, LONG> At(POINT point) { return {point.x, point.y}; }
 
-TEST(CenterWindowOnScreen, RefusesANullWindow) { EXPECT_FALSE(CenterWindowOnScreen(nullptr)); }
+TEST(CenteredPosition, HalvesTruncateAndOversizeWindowsEndFlushRightAndBottom) {
+    // 101 px narrower and shorter than the screen: half of 101 is 50.
+    EXPECT_EQ(At(CenteredPosition(1024, 768, 923, 667)), std::make_pair(50L, 50L));
+    // Larger than the screen: the right and bottom edges win, the left and top are off screen.
+    EXPECT_EQ(At(CenteredPosition(1024, 768, 1100, 801)), std::make_pair(1024L - 1100, 768L - 801));
+    EXPECT_EQ(At(CenteredPosition(800, 600, 300, 700)), std::make_pair(250L, -100L));
+    EXPECT_FALSE(CenterWindowOnScreen(nullptr));
+}
 
 }  // namespace
