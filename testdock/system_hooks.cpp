@@ -19,6 +19,8 @@ struct Originals {
     decltype(&::GetAdaptersAddresses) getAdaptersAddresses = &::GetAdaptersAddresses;
     decltype(&::ShellExecuteW) shellExecuteW = &::ShellExecuteW;
     decltype(&::TrackPopupMenu) trackPopupMenu = &::TrackPopupMenu;
+    decltype(&::GetCursorPos) getCursorPos = &::GetCursorPos;
+    decltype(&::DialogBoxParamW) dialogBoxParamW = &::DialogBoxParamW;
     decltype(&::GetProcAddress) getProcAddress = &::GetProcAddress;
     decltype(&Gdiplus::GdiplusStartup) gdiplusStartup = &Gdiplus::GdiplusStartup;
     decltype(&Gdiplus::GdiplusShutdown) gdiplusShutdown = &Gdiplus::GdiplusShutdown;
@@ -111,6 +113,25 @@ BOOL WINAPI HookTrackPopupMenu(HMENU menu, UINT flags, int x, int y, int reserve
     return 0;
 }
 
+BOOL WINAPI HookGetCursorPos(POINT* point) {
+    if (Hooks().cursor && point) {
+        *point = *Hooks().cursor;
+        return TRUE;
+    }
+    return Real().getCursorPos(point);
+}
+
+INT_PTR WINAPI HookDialogBoxParamW(HINSTANCE module, LPCWSTR name, HWND owner, DLGPROC procedure,
+                                   LPARAM initParam) {
+    const UINT templateId = IS_INTRESOURCE(name) ? static_cast<UINT>(reinterpret_cast<ULONG_PTR>(name)) : 0;
+    DialogCall call{module, templateId, owner, initParam};
+    Hooks().dialogCalls.push_back(call);
+    if (Hooks().dialogBox) {
+        return Hooks().dialogBox(call);
+    }
+    return Real().dialogBoxParamW(module, name, owner, procedure, initParam);
+}
+
 FARPROC WINAPI HookGetProcAddress(HMODULE module, LPCSTR name) {
     const bool byName = reinterpret_cast<ULONG_PTR>(name) > 0xFFFF;
     if (byName && module == GetModuleHandleW(nullptr)) {
@@ -177,6 +198,8 @@ const Replacement kReplacements[] = {
     {"iphlpapi.dll", "GetAdaptersAddresses", reinterpret_cast<void*>(&HookGetAdaptersAddresses)},
     {"shell32.dll", "ShellExecuteW", reinterpret_cast<void*>(&HookShellExecuteW)},
     {"user32.dll", "TrackPopupMenu", reinterpret_cast<void*>(&HookTrackPopupMenu)},
+    {"user32.dll", "GetCursorPos", reinterpret_cast<void*>(&HookGetCursorPos)},
+    {"user32.dll", "DialogBoxParamW", reinterpret_cast<void*>(&HookDialogBoxParamW)},
     {"kernel32.dll", "GetProcAddress", reinterpret_cast<void*>(&HookGetProcAddress)},
     {"gdiplus.dll", "GdiplusStartup", reinterpret_cast<void*>(&HookGdiplusStartup)},
     {"gdiplus.dll", "GdiplusShutdown", reinterpret_cast<void*>(&HookGdiplusShutdown)},
@@ -189,6 +212,7 @@ void SystemHooks::ClearLog() {
     timerCalls.clear();
     shellCalls.clear();
     menuCalls.clear();
+    dialogCalls.clear();
     registryQueries.clear();
     adaptersInfoCalls = 0;
     adaptersAddressesCalls = 0;

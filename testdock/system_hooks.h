@@ -9,6 +9,7 @@
 #include <iphlpapi.h>
 
 #include <functional>
+#include <optional>
 #include <set>
 #include <string>
 #include <vector>
@@ -46,6 +47,13 @@ struct MenuCall {
     std::vector<MenuEntry> entries;
 };
 
+struct DialogCall {
+    HINSTANCE module;
+    UINT templateId;
+    HWND owner;
+    LPARAM initParam;
+};
+
 struct GdiplusStartupCall {
     unsigned version;
     bool debugCallback;
@@ -62,12 +70,15 @@ using AdaptersAddressesScript =
 using ShellScript = std::function<HINSTANCE(const ShellCall&)>;
 // Chooses the command of a popup menu (0 for none) from what it shows.
 using MenuScript = std::function<UINT(const MenuCall&)>;
+// Answers a modal dialog instead of showing it.
+using DialogScript = std::function<INT_PTR(const DialogCall&)>;
 
 struct SystemHooks {
     // What happened, in order.
     std::vector<TimerCall> timerCalls;
     std::vector<ShellCall> shellCalls;
     std::vector<MenuCall> menuCalls;
+    std::vector<DialogCall> dialogCalls;
     std::vector<std::wstring> registryQueries;
     int adaptersInfoCalls = 0;
     int adaptersAddressesCalls = 0;
@@ -81,6 +92,9 @@ struct SystemHooks {
     AdaptersAddressesScript adaptersAddresses;
     ShellScript shellExecute;
     MenuScript trackPopupMenu;
+    DialogScript dialogBox;  // empty: the dialog really shows
+    // Where the module finds the mouse (the real cursor when unset).
+    std::optional<POINT> cursor;
     // A GDI+ start-up status to report instead of starting (0: really start).
     int failGdiplusStartupWith = 0;
     // Host callbacks that look missing to the module.

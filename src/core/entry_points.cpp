@@ -4,6 +4,7 @@
 #include "base/host_api.h"
 #include "base/text.h"
 #include "config/configure_dialog.h"
+#include "core/context_menu.h"
 #include "core/dialogs.h"
 #include "core/exports.h"
 #include "core/lifecycle.h"
@@ -91,7 +92,12 @@ BOOL WINAPI OnLeftButtonClick(DockletInstance* instance, POINT*, SIZE*) {
     return TRUE;
 }
 
-BOOL WINAPI OnRightButtonClick(DockletInstance*, POINT*, SIZE*) {
+BOOL WINAPI OnRightButtonClick(DockletInstance* instance, POINT*, SIZE*) {
+    Guarded([&] {
+        if (instance) {
+            ShowContextMenu(instance);
+        }
+    });
     return TRUE;
 }
 

@@ -1,29 +1,14 @@
 // Many refreshes (VANTREL_SOAK_REFRESHES, ten thousand by default): the dock's
 // image count, the process's GDI and USER objects and its memory must come
 // back to where they were.
+#include "process_use.h"
 #include "refresh_fixture.h"
-
-#include <psapi.h>
 
 #include <cstdio>
 #include <cstdlib>
 
 namespace vantrel_test {
 namespace {
-
-struct ProcessUse {
-    DWORD gdiObjects;
-    DWORD userObjects;
-    SIZE_T privateBytes;
-};
-
-ProcessUse MeasureProcess() {
-    PROCESS_MEMORY_COUNTERS counters{};
-    counters.cb = sizeof counters;
-    GetProcessMemoryInfo(GetCurrentProcess(), &counters, sizeof counters);
-    return {GetGuiResources(GetCurrentProcess(), GR_GDIOBJECTS), GetGuiResources(GetCurrentProcess(), GR_USEROBJECTS),
-            counters.PagefileUsage};
-}
 
 int SoakRefreshes() {
     char text[16] = {};
@@ -32,6 +17,8 @@ int SoakRefreshes() {
     return count > 0 ? count : 10000;
 }
 
+using testdock::MeasureProcess;
+using testdock::ProcessUse;
 using SoakTest = RefreshTest;
 
 TEST_F(SoakTest, RefreshesLeakNothing) {
@@ -89,10 +76,7 @@ TEST_F(SoakTest, RefreshesLeakNothing) {
                 peakLiveOverlays);
     std::printf("soak: dock images live after %d refreshes %d, after %d %d, after destroy %d; deleted twice %d\n",
                 warmUp, imagesBefore.Live(), kRefreshes, liveAtEnd, images.Live(), images.deletedTwice);
-    std::printf("soak: from refresh %d to %d: GDI objects %lu -> %lu, USER objects %lu -> %lu, "
-                "private bytes %.1f MiB -> %.1f MiB\n",
-                warmUp, kRefreshes, before.gdiObjects, after.gdiObjects, before.userObjects, after.userObjects,
-                before.privateBytes / 1048576.0, after.privateBytes / 1048576.0);
+    testdock::PrintProcessUse("soak, after the warm-up to the end", before, after);
 
     EXPECT_GE(overlaysSeen, kRefreshes);
     EXPECT_LE(peakLiveOverlays, 1);

@@ -1,0 +1,95 @@
+#include "core/context_menu.h"
+
+#include "base/host_api.h"
+#include "base/owners.h"
+#include "core/exports.h"
+#include "core/refresh.h"
+
+namespace {
+
+ContextMenuEntry Toggle(UINT id, const wchar_t* text, uint32_t bits, uint32_t bit) noexcept {
+    return {id, text, (bits & bit) != 0};
+}
+
+// The separators carry ids of their own (5, 10, 15) that choose nothing.
+ContextMenuEntry Separator(UINT id) noexcept { return {id, nullptr, false}; }
+
+MenuOwner CreateMenuFrom(const ContextMenuEntries& entries) noexcept {
+    MenuOwner menu(CreatePopupMenu());
+    if (!menu) {
+        return menu;
+    }
+    for (const ContextMenuEntry& entry : entries) {
+        const UINT flags = entry.text ? MF_STRING | (entry.checked ? MF_CHECKED : MF_UNCHECKED) : MF_SEPARATOR;
+        AppendMenuW(menu.get(), flags, entry.id, entry.text);
+    }
+    return menu;
+}
+
+// The chosen id, or 0 when the menu was dismissed. The menu is gone on return.
+UINT TrackContextMenu(const DockletInstance* instance) noexcept {
+    const MenuOwner menu = CreateMenuFrom(BuildContextMenuEntries(instance->dockletData, instance->labelData));
+    if (!menu) {
+        return 0;
+    }
+    POINT cursor{};
+    GetCursorPos(&cursor);
+    host::DockletLockMouseEffect(instance->hwndDocklet, TRUE);
+    const BOOL chosen =
+        TrackPopupMenu(menu.get(), TPM_RETURNCMD, cursor.x, cursor.y, 0, instance->hwndDocklet, nullptr);
+    host::DockletLockMouseEffect(instance->hwndDocklet, FALSE);
+    return chosen > 0 ? static_cast<UINT>(chosen) : 0;
+}
+
+}  // namespace
+
+ContextMenuEntries BuildContextMenuEntries(uint32_t dockletData, uint32_t labelData) noexcept {
+    return {{
+        {kMenuUpdateNow, L"Update Now", false},
+        {kMenuDetailedInformation, L"Detailed Information", false},
+        Separator(5),
+        Toggle(kMenuShowUploadRate, L"Show Upload Rate", dockletData, kShowUploadRate),
+        Toggle(kMenuShowDownloadRate, L"Show Download Rate", dockletData, kShowDownloadRate),
+        Toggle(kMenuShowTotalRate, L"Show Total Transfer Rate", dockletData, kShowTotalRate),
+        Toggle(kMenuShowGraphs, L"Show Download/Upload Graphs", dockletData, kShowGraphs),
+        Toggle(kMenuShowIpAddress, L"Show IP Address", dockletData, kShowIpAddress),
+        Separator(10),
+        Toggle(kMenuHideLabel, L"Hide Label", labelData, kLabelHidden),
+        Toggle(kMenuHideIcons, L"Hide Icons", dockletData, kHideIcons),
+        Separator(15),
+        {kMenuAbout, L"About Vantrel Docklet", false},
+        {kMenuRemoveEntry, L"Remove Entry", false},
+        {kMenuSettings, L"Vantrel Docklet Settings...", false},
+    }};
+}
+
+void ActOnMenuChoice(DockletInstance* instance, UINT id) noexcept {
+    uint32_t iconBit = 0;
+    switch (id) {
+        case kMenuUpdateNow: break;
+        case kMenuShowUploadRate: iconBit = kShowUploadRate; break;
+        case kMenuShowDownloadRate: iconBit = kShowDownloadRate; break;
+        case kMenuShowTotalRate: iconBit = kShowTotalRate; break;
+        case kMenuShowGraphs: iconBit = kShowGraphs; break;
+        case kMenuShowIpAddress: iconBit = kShowIpAddress; break;
+        case kMenuHideIcons: iconBit = kHideIcons; break;
+        case kMenuHideLabel:
+            // The label follows at the next fast tick.
+            instance->labelData ^= kLabelHidden;
+            return;
+        case kMenuDetailedInformation: OnInfo(instance); return;
+        case kMenuAbout: OnAbout(instance); return;
+        case kMenuRemoveEntry: host::DockletRemoveSelf(instance->hwndDocklet); return;
+        // The sheet refreshes by itself when it ends with OK.
+        case kMenuSettings: OnConfigure(instance); return;
+        default: return;
+    }
+    instance->dockletData ^= iconBit;
+    Refresh(instance, RefreshScope::AdapterAndDisplay);
+}
+
+void ShowContextMenu(DockletInstance* instance) noexcept {
+    if (const UINT chosen = TrackContextMenu(instance)) {
+        ActOnMenuChoice(instance, chosen);
+    }
+}

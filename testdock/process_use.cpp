@@ -1,0 +1,65 @@
+#include "process_use.h"
+
+#include <psapi.h>
+#include <winternl.h>
+
+#include <cstdio>
+#include <vector>
+
+namespace testdock {
+namespace {
+
+// One row of the system handle table (information class 16). Windows keeps a
+// 16-bit process id followed by a back-trace index where Wine keeps a 32-bit
+// id, so only the low 16 bits are compared.
+struct HandleRow {
+    ULONG processId;
+    UCHAR objectType;
+    UCHAR flags;
+    USHORT value;
+    PVOID object;
+    ACCESS_MASK access;
+};
+
+DWORD CountOwnHandles() {
+    using QueryFn = NTSTATUS(WINAPI*)(ULONG, PVOID, ULONG, PULONG);
+    auto query = reinterpret_cast<QueryFn>(
+        reinterpret_cast<void*>(GetProcAddress(GetModuleHandleW(L"ntdll.dll"), "NtQuerySystemInformation")));
+    if (!query) {
+        return 0;
+    }
+    std::vector<unsigned char> table(1 << 20);
+    ULONG needed = 0;
+    while (query(16, table.data(), static_cast<ULONG>(table.size()), &needed) != 0) {
+        if (table.size() >= (1u << 28)) {
+            return 0;
+        }
+        table.resize(table.size() * 2);
+    }
+    const ULONG rows = *reinterpret_cast<const ULONG*>(table.data());
+    const auto* row = reinterpret_cast<const HandleRow*>(table.data() + sizeof(ULONG_PTR));
+    DWORD own = 0;
+    for (ULONG i = 0; i < rows; ++i) {
+        own += (row[i].processId & 0xFFFF) == (GetCurrentProcessId() & 0xFFFF);
+    }
+    return own;
+}
+
+}  // namespace
+
+ProcessUse MeasureProcess() {
+    PROCESS_MEMORY_COUNTERS counters{};
+    counters.cb = sizeof counters;
+    GetProcessMemoryInfo(GetCurrentProcess(), &counters, sizeof counters);
+    return {counters.PagefileUsage, CountOwnHandles(), GetGuiResources(GetCurrentProcess(), GR_GDIOBJECTS),
+            GetGuiResources(GetCurrentProcess(), GR_USEROBJECTS)};
+}
+
+void PrintProcessUse(const char* what, const ProcessUse& before, const ProcessUse& after) {
+    std::printf("%s: private bytes %.2f MiB -> %.2f MiB, handles %lu -> %lu, GDI objects %lu -> %lu, "
+                "USER objects %lu -> %lu\n",
+                what, before.privateBytes / 1048576.0, after.privateBytes / 1048576.0, before.handles, after.handles,
+                before.gdiObjects, after.gdiObjects, before.userObjects, after.userObjects);
+}
+
+}  // namespace testdock
