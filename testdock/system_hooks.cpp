@@ -3,6 +3,7 @@
 #include "import_patch.h"
 
 #include <shellapi.h>
+#include <commdlg.h>
 #include <objidl.h>
 #include <gdiplus.h>
 
@@ -110,6 +111,21 @@ BOOL WINAPI HookTrackPopupMenu(HMENU menu, UINT flags, int x, int y, int reserve
     return 0;
 }
 
+BOOL WINAPI HookChooseColorW(LPCHOOSECOLORW record) {
+    bool allZero = record->lpCustColors != nullptr;
+    for (int i = 0; allZero && i < 16; ++i) {
+        allZero = record->lpCustColors[i] == 0;
+    }
+    ColorDialogCall call{record->hwndOwner, record->rgbResult, record->Flags, record->lStructSize, allZero};
+    Hooks().colorDialogCalls.push_back(call);
+    COLORREF chosen = record->rgbResult;
+    if (Hooks().chooseColor && Hooks().chooseColor(call, &chosen)) {
+        record->rgbResult = chosen;
+        return TRUE;
+    }
+    return FALSE;
+}
+
 FARPROC WINAPI HookGetProcAddress(HMODULE module, LPCSTR name) {
     const bool byName = reinterpret_cast<ULONG_PTR>(name) > 0xFFFF;
     if (byName && module == GetModuleHandleW(nullptr)) {
@@ -163,6 +179,7 @@ const Replacement kReplacements[] = {
     {"iphlpapi.dll", "GetAdaptersAddresses", reinterpret_cast<void*>(&HookGetAdaptersAddresses)},
     {"shell32.dll", "ShellExecuteW", reinterpret_cast<void*>(&HookShellExecuteW)},
     {"user32.dll", "TrackPopupMenu", reinterpret_cast<void*>(&HookTrackPopupMenu)},
+    {"comdlg32.dll", "ChooseColorW", reinterpret_cast<void*>(&HookChooseColorW)},
     {"kernel32.dll", "GetProcAddress", reinterpret_cast<void*>(&HookGetProcAddress)},
     {"gdiplus.dll", "GdiplusStartup", reinterpret_cast<void*>(&HookGdiplusStartup)},
     {"gdiplus.dll", "GdiplusShutdown", reinterpret_cast<void*>(&HookGdiplusShutdown)},
@@ -174,6 +191,7 @@ void SystemHooks::ClearLog() {
     timerCalls.clear();
     shellCalls.clear();
     menuCalls.clear();
+    colorDialogCalls.clear();
     registryQueries.clear();
     adaptersInfoCalls = 0;
     adaptersAddressesCalls = 0;

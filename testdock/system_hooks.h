@@ -46,6 +46,14 @@ struct MenuCall {
     std::vector<MenuEntry> entries;
 };
 
+struct ColorDialogCall {
+    HWND owner;
+    COLORREF initial;
+    DWORD flags;
+    DWORD recordSize;
+    bool customColorsAllZero;
+};
+
 struct GdiplusStartupCall {
     unsigned version;
     bool debugCallback;
@@ -60,6 +68,8 @@ using AdaptersInfoScript = std::function<ULONG(IP_ADAPTER_INFO* buffer, ULONG* s
 using AdaptersAddressesScript =
     std::function<ULONG(ULONG family, ULONG flags, IP_ADAPTER_ADDRESSES* buffer, ULONG* size)>;
 using ShellScript = std::function<HINSTANCE(const ShellCall&)>;
+// Answers the colour dialog: a colour for OK, nothing for Cancel.
+using ColorDialogScript = std::function<bool(const ColorDialogCall&, COLORREF* chosen)>;
 // Chooses the command of a popup menu (0 for none) from what it shows.
 using MenuScript = std::function<UINT(const MenuCall&)>;
 
@@ -68,6 +78,7 @@ struct SystemHooks {
     std::vector<TimerCall> timerCalls;
     std::vector<ShellCall> shellCalls;
     std::vector<MenuCall> menuCalls;
+    std::vector<ColorDialogCall> colorDialogCalls;
     std::vector<std::wstring> registryQueries;
     int adaptersInfoCalls = 0;
     int adaptersAddressesCalls = 0;
@@ -81,6 +92,8 @@ struct SystemHooks {
     AdaptersAddressesScript adaptersAddresses;
     ShellScript shellExecute;
     MenuScript trackPopupMenu;
+    // Without a script the colour dialog is cancelled at once.
+    ColorDialogScript chooseColor;
     // A GDI+ start-up status to report instead of starting (0: really start).
     int failGdiplusStartupWith = 0;
     // Host callbacks that look missing to the module.
