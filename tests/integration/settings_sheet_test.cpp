@@ -247,10 +247,16 @@ TEST_F(SheetTest, TwoIconsEachKeepTheirOwnSheet) {
     EXPECT_EQ(Saved(second, "FontAlpha"), "200");
 }
 
-TEST_F(SheetTest, ScreenshotsOfTheFourPages) {
+TEST_F(SheetTest, SheetIsCentredAndScreenshotsOfTheFourPages) {
     CreateDirectoryA("..\\build\\screenshots", nullptr);
     Icon& icon = CreateConfiguredIcon("DockletData=27\r\n");
     Configure(icon, [&](HWND sheet) {
+        RECT rect;
+        GetWindowRect(sheet, &rect);
+        const LONG spareX = GetSystemMetrics(SM_CXSCREEN) - (rect.right - rect.left);
+        const LONG spareY = GetSystemMetrics(SM_CYSCREEN) - (rect.bottom - rect.top);
+        EXPECT_EQ(rect.left, std::min(std::max(spareX / 2, 0L), spareX));
+        EXPECT_EQ(rect.top, std::min(std::max(spareY / 2, 0L), spareY));
         const wchar_t* names[] = {L"general", L"icon", L"font", L"graph"};
         for (int index = kGeneral; index <= kGraph; ++index) {
             ShowSheetPage(sheet, index);

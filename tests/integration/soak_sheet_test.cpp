@@ -56,7 +56,7 @@ ProcessUse MeasureProcess() {
 using SoakSheetTest = SheetTest;
 
 TEST_F(SoakSheetTest, FiveHundredOpenOkCyclesLeakNothing) {
-    constexpr int kWarmUp = 50;
+    constexpr int kWarmUp = 20;
     constexpr int kCycles = 500;
     Icon& icon = CreateConfiguredIcon("DockletData=27\r\n");
     auto cycles = [&](int count) {
