@@ -4,6 +4,7 @@
 #include <winternl.h>
 
 #include <cstdio>
+#include <cstdlib>
 #include <vector>
 
 namespace testdock {
@@ -60,6 +61,13 @@ void PrintProcessUse(const char* what, const ProcessUse& before, const ProcessUs
                 "USER objects %lu -> %lu\n",
                 what, before.privateBytes / 1048576.0, after.privateBytes / 1048576.0, before.handles, after.handles,
                 before.gdiObjects, after.gdiObjects, before.userObjects, after.userObjects);
+}
+
+int SoakCount(const char* variable, int fallback) {
+    char text[16] = {};
+    const DWORD length = GetEnvironmentVariableA(variable, text, sizeof text);
+    const int count = length > 0 && length < sizeof text ? std::atoi(text) : 0;
+    return count > 0 ? count : fallback;
 }
 
 }  // namespace testdock

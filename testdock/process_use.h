@@ -20,4 +20,8 @@ ProcessUse MeasureProcess();
 // One line "<what>: private bytes a -> b MiB, handles ..., GDI ..., USER ...".
 void PrintProcessUse(const char* what, const ProcessUse& before, const ProcessUse& after);
 
+// How many rounds a soak runs: the positive whole number in the environment
+// variable, else `fallback` (CTest runs short soaks, scripts/soak long ones).
+int SoakCount(const char* variable, int fallback);
+
 }  // namespace testdock

@@ -3,6 +3,7 @@
 #include "import_patch.h"
 
 #include <shellapi.h>
+#include <commdlg.h>
 #include <objidl.h>
 #include <gdiplus.h>
 
@@ -130,6 +131,19 @@ INT_PTR WINAPI HookDialogBoxParamW(HINSTANCE module, LPCWSTR name, HWND owner, D
         return Hooks().dialogBox(call);
     }
     return Real().dialogBoxParamW(module, name, owner, procedure, initParam);
+BOOL WINAPI HookChooseColorW(LPCHOOSECOLORW record) {
+    bool allZero = record->lpCustColors != nullptr;
+    for (int i = 0; allZero && i < 16; ++i) {
+        allZero = record->lpCustColors[i] == 0;
+    }
+    ColorDialogCall call{record->hwndOwner, record->rgbResult, record->Flags, record->lStructSize, allZero};
+    Hooks().colorDialogCalls.push_back(call);
+    COLORREF chosen = record->rgbResult;
+    if (Hooks().chooseColor && Hooks().chooseColor(call, &chosen)) {
+        record->rgbResult = chosen;
+        return TRUE;
+    }
+    return FALSE;
 }
 
 FARPROC WINAPI HookGetProcAddress(HMODULE module, LPCSTR name) {
@@ -200,6 +214,7 @@ const Replacement kReplacements[] = {
     {"user32.dll", "TrackPopupMenu", reinterpret_cast<void*>(&HookTrackPopupMenu)},
     {"user32.dll", "GetCursorPos", reinterpret_cast<void*>(&HookGetCursorPos)},
     {"user32.dll", "DialogBoxParamW", reinterpret_cast<void*>(&HookDialogBoxParamW)},
+    {"comdlg32.dll", "ChooseColorW", reinterpret_cast<void*>(&HookChooseColorW)},
     {"kernel32.dll", "GetProcAddress", reinterpret_cast<void*>(&HookGetProcAddress)},
     {"gdiplus.dll", "GdiplusStartup", reinterpret_cast<void*>(&HookGdiplusStartup)},
     {"gdiplus.dll", "GdiplusShutdown", reinterpret_cast<void*>(&HookGdiplusShutdown)},
@@ -213,6 +228,7 @@ void SystemHooks::ClearLog() {
     shellCalls.clear();
     menuCalls.clear();
     dialogCalls.clear();
+    colorDialogCalls.clear();
     registryQueries.clear();
     adaptersInfoCalls = 0;
     adaptersAddressesCalls = 0;

@@ -52,6 +52,12 @@ struct DialogCall {
     UINT templateId;
     HWND owner;
     LPARAM initParam;
+struct ColorDialogCall {
+    HWND owner;
+    COLORREF initial;
+    DWORD flags;
+    DWORD recordSize;
+    bool customColorsAllZero;
 };
 
 struct GdiplusStartupCall {
@@ -68,6 +74,8 @@ using AdaptersInfoScript = std::function<ULONG(IP_ADAPTER_INFO* buffer, ULONG* s
 using AdaptersAddressesScript =
     std::function<ULONG(ULONG family, ULONG flags, IP_ADAPTER_ADDRESSES* buffer, ULONG* size)>;
 using ShellScript = std::function<HINSTANCE(const ShellCall&)>;
+// Answers the colour dialog: a colour for OK, nothing for Cancel.
+using ColorDialogScript = std::function<bool(const ColorDialogCall&, COLORREF* chosen)>;
 // Chooses the command of a popup menu (0 for none) from what it shows.
 using MenuScript = std::function<UINT(const MenuCall&)>;
 // Answers a modal dialog instead of showing it.
@@ -79,6 +87,7 @@ struct SystemHooks {
     std::vector<ShellCall> shellCalls;
     std::vector<MenuCall> menuCalls;
     std::vector<DialogCall> dialogCalls;
+    std::vector<ColorDialogCall> colorDialogCalls;
     std::vector<std::wstring> registryQueries;
     int adaptersInfoCalls = 0;
     int adaptersAddressesCalls = 0;
@@ -95,6 +104,8 @@ struct SystemHooks {
     DialogScript dialogBox;  // empty: the dialog really shows
     // Where the module finds the mouse (the real cursor when unset).
     std::optional<POINT> cursor;
+    // Without a script the colour dialog is cancelled at once.
+    ColorDialogScript chooseColor;
     // A GDI+ start-up status to report instead of starting (0: really start).
     int failGdiplusStartupWith = 0;
     // Host callbacks that look missing to the module.

@@ -3,6 +3,7 @@
 #pragma once
 
 #include "base/gdiplus_api.h"
+#include "base/host_image.h"
 
 #include <windows.h>
 #include <winhttp.h>
@@ -91,6 +92,9 @@ using FontFamilyOwner = UniquePointer<Gdiplus::GpFontFamily*, &GdipDeleteFontFam
 using StringFormatOwner = UniquePointer<Gdiplus::GpStringFormat*, &GdipDeleteStringFormat>;
 using BitmapOwner = UniquePointer<GpBitmap*, &GdipDisposeImage>;
 using ImageOwner = UniquePointer<GpImage*, &GdipDisposeImage>;
+
+// Images the dock loaded for the module, deleted through their own destructor.
+using HostImageOwner = UniquePointer<HostImage*, &DeleteHostImage>;
 
 // Takes over what a GDI+ creation call wrote through owner.put(), but only when
 // the call succeeded: a failed call's out-value is not a handle.

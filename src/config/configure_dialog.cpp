@@ -1,12 +1,48 @@
 #include "config/configure_dialog.h"
 
-INT_PTR ConfigureDialogProc(HWND dialog, UINT message, WPARAM wParam, LPARAM) {
-    if (message == WM_INITDIALOG) {
-        return TRUE;
+#include "base/owners.h"
+#include "base/window_placement.h"
+#include "config/config_sheet.h"
+#include "config/working_copy.h"
+
+#include <cstdlib>
+
+namespace {
+
+constexpr wchar_t kInstanceProperty[] = L"lpData";
+
+template <typename T>
+MallocOwner<T> AllocateZeroed() noexcept {
+    return MallocOwner<T>(static_cast<T*>(std::calloc(1, sizeof(T))));
+}
+
+// Runs the sheet on a working copy and commits it when a page committed last.
+void ConfigureInstance(HWND placeholder, DockletInstance* live) noexcept {
+    CenterWindowOnScreen(placeholder);
+    const MallocOwner<ConfigExchange> exchange = AllocateZeroed<ConfigExchange>();
+    const MallocOwner<DockletInstance> working = AllocateZeroed<DockletInstance>();
+    if (!exchange || !working) {
+        return;
     }
-    if (message == WM_COMMAND && (LOWORD(wParam) == IDOK || LOWORD(wParam) == IDCANCEL)) {
-        EndDialog(dialog, LOWORD(wParam));
-        return TRUE;
+    exchange.get()->working = working.get();
+    FillWorkingCopy(*live, *working.get());
+    ShowConfigSheet(live->hInstance, placeholder, *exchange.get());
+    if (exchange.get()->result == kExchangeCommitted) {
+        CommitWorkingCopy(live, *working.get());
+    }
+}
+
+}  // namespace
+
+INT_PTR ConfigureDialogProc(HWND dialog, UINT message, WPARAM, LPARAM lParam) {
+    if (message == WM_DESTROY) {
+        RemovePropW(dialog, kInstanceProperty);
+    } else if (message == WM_INITDIALOG) {
+        SetPropW(dialog, kInstanceProperty, reinterpret_cast<HANDLE>(lParam));
+        if (auto* live = static_cast<DockletInstance*>(GetPropW(dialog, kInstanceProperty))) {
+            ConfigureInstance(dialog, live);
+        }
+        EndDialog(dialog, 0);
     }
     return FALSE;
 }

@@ -1,4 +1,6 @@
-// Dialog procedure of the settings sheet's hidden placeholder (template 109).
+// Dialog procedure of the settings sheet's hidden placeholder (template 109):
+// it carries the live instance, runs the sheet on a working copy and commits
+// it, all before its own modal loop starts.
 #pragma once
 
 #include <windows.h>

@@ -5,24 +5,16 @@
 #include "refresh_fixture.h"
 
 #include <cstdio>
-#include <cstdlib>
 
 namespace vantrel_test {
 namespace {
-
-int SoakRefreshes() {
-    char text[16] = {};
-    const DWORD length = GetEnvironmentVariableA("VANTREL_SOAK_REFRESHES", text, sizeof text);
-    const int count = length > 0 && length < sizeof text ? std::atoi(text) : 0;
-    return count > 0 ? count : 10000;
-}
 
 using testdock::MeasureProcess;
 using testdock::ProcessUse;
 using SoakTest = RefreshTest;
 
 TEST_F(SoakTest, RefreshesLeakNothing) {
-    const int kRefreshes = SoakRefreshes();
+    const int kRefreshes = testdock::SoakCount("VANTREL_SOAK_REFRESHES", 10000);
     // The first refreshes make the one-time allocations of GDI+ and Wine.
     const int warmUp = std::min(1000, kRefreshes / 4);
     char full[MAX_PATH];

@@ -1,0 +1,18 @@
+#include "config/color_choice.h"
+
+#include <commdlg.h>
+
+bool ChooseColorFor(HWND owner, COLORREF* color) noexcept {
+    COLORREF customColors[16] = {};
+    CHOOSECOLORW choice{};
+    choice.lStructSize = sizeof choice;
+    choice.hwndOwner = owner;
+    choice.rgbResult = *color;
+    choice.lpCustColors = customColors;
+    choice.Flags = CC_RGBINIT | CC_FULLOPEN;
+    if (ChooseColorW(&choice) != TRUE) {
+        return false;
+    }
+    *color = choice.rgbResult;
+    return true;
+}

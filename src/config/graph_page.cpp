@@ -1,0 +1,123 @@
+#include "config/graph_page.h"
+
+#include "base/host_api.h"
+#include "base/image_set_path.h"
+#include "config/color_choice.h"
+#include "config/opacity_slider.h"
+#include "config/page_contract.h"
+#include "config/preview_picture.h"
+#include "render/traffic_graph.h"
+
+namespace {
+
+constexpr int IDC_SAMPLE = 1069;
+constexpr int kSampleSize = 256;
+constexpr int kPictureSize = 255;
+
+struct GraphRow {
+    int button;
+    int slider;
+    int percent;
+    COLORREF DockletInstance::*color;
+    uint8_t DockletInstance::*alpha;
+};
+
+// In the order the page fills them.
+constexpr GraphRow kRows[kGraphRows] = {
+    {1060, 1061, 1062, &DockletInstance::uploadColor, &DockletInstance::uploadAlpha},
+    {1063, 1064, 1065, &DockletInstance::downloadColor, &DockletInstance::downloadAlpha},
+    {1066, 1067, 1068, &DockletInstance::backgroundColor, &DockletInstance::backgroundAlpha},
+    {1070, 1071, 1072, &DockletInstance::frameColor, &DockletInstance::frameAlpha},
+};
+
+void FillGraphPage(HWND page, ConfigExchange& exchange) {
+    const DockletInstance& working = *exchange.working;
+    for (int i = 0; i < kGraphRows; ++i) {
+        exchange.graphRows[i] = GraphRowState{working.*kRows[i].color, working.*kRows[i].alpha};
+        SetUpOpacitySlider(page, kRows[i].slider, kRows[i].percent, exchange.graphRows[i].alpha);
+    }
+    DrawGraphPreview(page, IDC_SAMPLE, working);
+}
+
+void StoreGraphPage(HWND page, ConfigExchange& exchange) {
+    DockletInstance& working = *exchange.working;
+    for (int i = 0; i < kGraphRows; ++i) {
+        working.*kRows[i].color = exchange.graphRows[i].color;
+        working.*kRows[i].alpha = SliderOpacity(page, kRows[i].slider);
+    }
+}
+
+// Colours and opacities reach the working copy at once, so the sample shows it.
+void OnColorButton(HWND page, ConfigExchange& exchange, WORD id) {
+    DockletInstance& working = *exchange.working;
+    for (int i = 0; i < kGraphRows; ++i) {
+        if (kRows[i].button == id && ChooseColorFor(working.hwndDocklet, &exchange.graphRows[i].color)) {
+            working.*kRows[i].color = exchange.graphRows[i].color;
+            DrawGraphPreview(page, IDC_SAMPLE, working);
+        }
+    }
+}
+
+void OnSlider(HWND page, ConfigExchange& exchange, HWND slider) {
+    DockletInstance& working = *exchange.working;
+    for (int i = 0; i < kGraphRows; ++i) {
+        if (GetDlgItem(page, kRows[i].slider) == slider) {
+            const uint8_t alpha = SliderOpacity(page, kRows[i].slider);
+            exchange.graphRows[i].alpha = alpha;
+            working.*kRows[i].alpha = alpha;
+            ShowOpacityPercent(page, kRows[i].percent, alpha);
+        }
+    }
+    DrawGraphPreview(page, IDC_SAMPLE, working);
+}
+
+INT_PTR GraphPageBody(HWND page, UINT message, WPARAM wParam, LPARAM lParam) {
+    ConfigExchange* exchange = ExchangeOf(page);
+    const bool known = exchange && exchange->working;
+    switch (message) {
+        case WM_INITDIALOG:
+            return KeepPageRecord(page, lParam);
+        case WM_NOTIFY:
+            return HandlePageNotify(page, *reinterpret_cast<const NMHDR*>(lParam),
+                                    PageHandlers{&FillGraphPage, &StoreGraphPage});
+        case WM_COMMAND:
+            if (known) {
+                OnColorButton(page, *exchange, LOWORD(wParam));
+            }
+            return FALSE;
+        case WM_HSCROLL:
+            if (known && IsSliderSettled(wParam)) {
+                OnSlider(page, *exchange, reinterpret_cast<HWND>(lParam));
+            }
+            return FALSE;
+        case WM_DESTROY:
+            ShowPicture(page, IDC_SAMPLE, nullptr);
+            return FALSE;
+        default:
+            return FALSE;
+    }
+}
+
+}  // namespace
+
+INT_PTR CALLBACK GraphPageProc(HWND page, UINT message, WPARAM wParam, LPARAM lParam) {
+    return GuardedPageProc<&GraphPageBody>(page, message, wParam, lParam);
+}
+
+void DrawGraphPreview(HWND page, int controlId, const DockletInstance& instance) noexcept {
+    const PreviewCanvas canvas = MakePreviewCanvas(kSampleSize, kSampleSize);
+    if (!canvas.graphics) {
+        return;
+    }
+    char path[kImagePathCapacity];
+    if (BuildImageSetPath(&instance, ImagePathBase::Root, "background.png", path, sizeof path)) {
+        const HostImageOwner base(host::DockletLoadGDIPlusImage(path));
+        if (GpImage* image = NativeImageOf(base.get())) {
+            GdipDrawImageRectI(canvas.graphics.get(), image, 0, 0, kPictureSize, kPictureSize);
+        }
+    }
+    DrawStandardGraphs(canvas.graphics.get(), instance);
+    if (const HBITMAP picture = ToMenuBitmap(canvas.bitmap.get())) {
+        ShowPicture(page, controlId, picture);
+    }
+}
