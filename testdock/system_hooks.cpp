@@ -6,6 +6,9 @@
 #include <objidl.h>
 #include <gdiplus.h>
 
+#include <winhttp.h>
+
+#include <cstdlib>
 #include <memory>
 
 namespace testdock {
@@ -22,6 +25,7 @@ struct Originals {
     decltype(&::GetProcAddress) getProcAddress = &::GetProcAddress;
     decltype(&Gdiplus::GdiplusStartup) gdiplusStartup = &Gdiplus::GdiplusStartup;
     decltype(&Gdiplus::GdiplusShutdown) gdiplusShutdown = &Gdiplus::GdiplusShutdown;
+    decltype(&::WinHttpReadData) winHttpReadData = &::WinHttpReadData;
 };
 
 Originals& Real() {
@@ -149,6 +153,45 @@ void WINAPI HookGdiplusShutdown(ULONG_PTR token) {
     }
 }
 
+BOOL WINAPI HookWinHttpReadData(HINTERNET request, LPVOID buffer, DWORD size, LPDWORD read) {
+    ++Hooks().httpReads;
+    const BOOL result = Real().winHttpReadData(request, buffer, size, read);
+    Hooks().pendingAllocationFailures = Hooks().failAllocationsAfterHttpRead;
+    return result;
+}
+
+void* Tracked(void* block) {
+    if (block && Hooks().trackAllocations) {
+        ++Hooks().trackedAllocations;
+        Hooks().liveAllocations.insert(block);
+    }
+    return block;
+}
+
+void* __cdecl HookMalloc(size_t size) {
+    if (Hooks().pendingAllocationFailures > 0) {
+        --Hooks().pendingAllocationFailures;
+        ++Hooks().failedAllocations;
+        return nullptr;
+    }
+    return Tracked(std::malloc(size));
+}
+
+void* __cdecl HookCalloc(size_t count, size_t size) { return Tracked(std::calloc(count, size)); }
+
+void* __cdecl HookRealloc(void* block, size_t size) {
+    void* moved = std::realloc(block, size);
+    if (block && (moved || size == 0)) {
+        Hooks().liveAllocations.erase(block);
+    }
+    return Tracked(moved);
+}
+
+void __cdecl HookFree(void* block) {
+    Hooks().liveAllocations.erase(block);
+    std::free(block);
+}
+
 struct Replacement {
     const char* dll;
     const char* function;
@@ -166,6 +209,11 @@ const Replacement kReplacements[] = {
     {"kernel32.dll", "GetProcAddress", reinterpret_cast<void*>(&HookGetProcAddress)},
     {"gdiplus.dll", "GdiplusStartup", reinterpret_cast<void*>(&HookGdiplusStartup)},
     {"gdiplus.dll", "GdiplusShutdown", reinterpret_cast<void*>(&HookGdiplusShutdown)},
+    {"winhttp.dll", "WinHttpReadData", reinterpret_cast<void*>(&HookWinHttpReadData)},
+    {"msvcrt.dll", "malloc", reinterpret_cast<void*>(&HookMalloc)},
+    {"msvcrt.dll", "calloc", reinterpret_cast<void*>(&HookCalloc)},
+    {"msvcrt.dll", "realloc", reinterpret_cast<void*>(&HookRealloc)},
+    {"msvcrt.dll", "free", reinterpret_cast<void*>(&HookFree)},
 };
 
 }  // namespace
@@ -177,6 +225,8 @@ void SystemHooks::ClearLog() {
     registryQueries.clear();
     adaptersInfoCalls = 0;
     adaptersAddressesCalls = 0;
+    failedAllocations = 0;
+    httpReads = 0;
     hostLookups.clear();
     gdiplusStartups.clear();
     gdiplusShutdowns.clear();
