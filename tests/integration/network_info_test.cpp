@@ -157,6 +157,8 @@ TEST_F(NetworkInfoTest, ExternalAddressFromServersOfOurOwn) {
         {"404 page with a quad", {{Page("404 Not Found", "<p>No page for 192.0.2.44</p>")}}, L"http",
          L"/missing", L"192.0.2.44", "GET /missing HTTP/1.1"},
         {"no quad", {{Page("200 OK", "<html>nothing</html>")}}, L"http", L"", L"Not found", "GET / HTTP/1.1"},
+        {"only the first 64 KiB are read", {{Page("200 OK", "") + std::string(70000, 'x') + " 203.0.113.8"}}, L"http",
+         L"/big", L"Not found", "GET /big HTTP/1.1"},
         {"https speaks TLS", {{Page("200 OK", "203.0.113.9")}}, L"https", L"/ip", L"Not found", ""},
     };
     for (const Case& c : cases) {
