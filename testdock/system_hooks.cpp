@@ -7,6 +7,9 @@
 #include <objidl.h>
 #include <gdiplus.h>
 
+#include <winhttp.h>
+
+#include <cstdlib>
 #include <memory>
 
 namespace testdock {
@@ -26,6 +29,7 @@ struct Originals {
     decltype(&Gdiplus::GdiplusStartup) gdiplusStartup = &Gdiplus::GdiplusStartup;
     decltype(&Gdiplus::GdiplusShutdown) gdiplusShutdown = &Gdiplus::GdiplusShutdown;
     decltype(&::WideCharToMultiByte) wideCharToMultiByte = &::WideCharToMultiByte;
+    decltype(&::WinHttpReadData) winHttpReadData = &::WinHttpReadData;
 };
 
 Originals& Real() {
@@ -198,6 +202,45 @@ int WINAPI HookWideCharToMultiByte(UINT codePage, DWORD flags, LPCWCH text, int 
     return Real().wideCharToMultiByte(codePage, flags, text, length, out, outSize, defaultChar, usedDefaultChar);
 }
 
+BOOL WINAPI HookWinHttpReadData(HINTERNET request, LPVOID buffer, DWORD size, LPDWORD read) {
+    ++Hooks().httpReads;
+    const BOOL result = Real().winHttpReadData(request, buffer, size, read);
+    Hooks().pendingAllocationFailures = Hooks().failAllocationsAfterHttpRead;
+    return result;
+}
+
+void* Tracked(void* block) {
+    if (block && Hooks().trackAllocations) {
+        ++Hooks().trackedAllocations;
+        Hooks().liveAllocations.insert(block);
+    }
+    return block;
+}
+
+void* __cdecl HookMalloc(size_t size) {
+    if (Hooks().pendingAllocationFailures > 0) {
+        --Hooks().pendingAllocationFailures;
+        ++Hooks().failedAllocations;
+        return nullptr;
+    }
+    return Tracked(std::malloc(size));
+}
+
+void* __cdecl HookCalloc(size_t count, size_t size) { return Tracked(std::calloc(count, size)); }
+
+void* __cdecl HookRealloc(void* block, size_t size) {
+    void* moved = std::realloc(block, size);
+    if (block && (moved || size == 0)) {
+        Hooks().liveAllocations.erase(block);
+    }
+    return Tracked(moved);
+}
+
+void __cdecl HookFree(void* block) {
+    Hooks().liveAllocations.erase(block);
+    std::free(block);
+}
+
 struct Replacement {
     const char* dll;
     const char* function;
@@ -219,6 +262,11 @@ const Replacement kReplacements[] = {
     {"gdiplus.dll", "GdiplusStartup", reinterpret_cast<void*>(&HookGdiplusStartup)},
     {"gdiplus.dll", "GdiplusShutdown", reinterpret_cast<void*>(&HookGdiplusShutdown)},
     {"kernel32.dll", "WideCharToMultiByte", reinterpret_cast<void*>(&HookWideCharToMultiByte)},
+    {"winhttp.dll", "WinHttpReadData", reinterpret_cast<void*>(&HookWinHttpReadData)},
+    {"msvcrt.dll", "malloc", reinterpret_cast<void*>(&HookMalloc)},
+    {"msvcrt.dll", "calloc", reinterpret_cast<void*>(&HookCalloc)},
+    {"msvcrt.dll", "realloc", reinterpret_cast<void*>(&HookRealloc)},
+    {"msvcrt.dll", "free", reinterpret_cast<void*>(&HookFree)},
 };
 
 }  // namespace
@@ -232,6 +280,8 @@ void SystemHooks::ClearLog() {
     registryQueries.clear();
     adaptersInfoCalls = 0;
     adaptersAddressesCalls = 0;
+    failedAllocations = 0;
+    httpReads = 0;
     hostLookups.clear();
     gdiplusStartups.clear();
     gdiplusShutdowns.clear();

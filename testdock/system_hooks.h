@@ -108,6 +108,18 @@ struct SystemHooks {
     ColorDialogScript chooseColor;
     // A GDI+ start-up status to report instead of starting (0: really start).
     int failGdiplusStartupWith = 0;
+    // Allocation failure on demand: each WinHttpReadData of the module arms this
+    // many failures of its following allocations (msvcrt malloc, which
+    // operator new reaches), so that code scanning a body meets bad_alloc.
+    int failAllocationsAfterHttpRead = 0;
+    int pendingAllocationFailures = 0;
+    int failedAllocations = 0;
+    int httpReads = 0;
+    // The module's heap blocks (msvcrt malloc, calloc, realloc, free) made
+    // while tracking is on and not freed yet.
+    bool trackAllocations = false;
+    std::set<void*> liveAllocations;
+    int trackedAllocations = 0;
     // Host callbacks that look missing to the module.
     std::set<std::string> missingHostFunctions;
     // Without a script, really run commands and really track menus (the
