@@ -23,12 +23,6 @@ void CloseDialog(HWND dialog, DialogClose how) {
     }
 }
 
-std::wstring DialogItemText(HWND dialog, int id) {
-    wchar_t text[1024] = {};
-    GetDlgItemTextW(dialog, id, text, 1024);
-    return text;
-}
-
 ModalDialogDriver::ModalDialogDriver(std::wstring title, Answer answer)
     : title_(std::move(title)), answer_(std::move(answer)), thread_([this] { Run(); }) {}
 

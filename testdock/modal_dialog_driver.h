@@ -17,7 +17,6 @@ namespace testdock {
 enum class DialogClose { OkButton, EscapeKey, CloseBox };
 
 void CloseDialog(HWND dialog, DialogClose how);
-std::wstring DialogItemText(HWND dialog, int id);
 
 class ModalDialogDriver {
 public:

@@ -137,12 +137,6 @@ void MoveSlider(HWND page, int id, int position) {
     }
 }
 
-std::wstring ControlText(HWND page, int id) {
-    wchar_t text[4096] = L"";
-    GetWindowTextW(Item(page, id), text, 4096);
-    return text;
-}
-
 bool IsButtonChecked(HWND page, int id) {
     return SendMessageW(Item(page, id), BM_GETCHECK, 0, 0) == BST_CHECKED;
 }
@@ -174,30 +168,6 @@ SIZE PictureSize(HWND page, int id) {
         return SIZE{0, 0};
     }
     return SIZE{info.bmWidth, info.bmHeight};
-}
-
-bool SaveWindowPng(HWND window, const std::wstring& path) {
-    RedrawWindow(window, nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_ALLCHILDREN | RDW_UPDATENOW);
-    RECT rect;
-    GetClientRect(window, &rect);
-    const HDC windowDc = GetDC(window);
-    const HDC memoryDc = CreateCompatibleDC(windowDc);
-    const HBITMAP bitmap = CreateCompatibleBitmap(windowDc, rect.right, rect.bottom);
-    const HGDIOBJ old = SelectObject(memoryDc, bitmap);
-    BitBlt(memoryDc, 0, 0, rect.right, rect.bottom, windowDc, 0, 0, SRCCOPY);
-    SelectObject(memoryDc, old);
-    Gdiplus::GpBitmap* image = nullptr;
-    bool saved = false;
-    if (GdipCreateBitmapFromHBITMAP(bitmap, nullptr, &image) == Gdiplus::Ok) {
-        static const CLSID kPngEncoder = {0x557CF406, 0x1A04, 0x11D3,
-                                          {0x9A, 0x73, 0x00, 0x00, 0xF8, 0x1E, 0xF3, 0x2E}};
-        saved = GdipSaveImageToFile(image, path.c_str(), &kPngEncoder, nullptr) == Gdiplus::Ok;
-        GdipDisposeImage(image);
-    }
-    DeleteObject(bitmap);
-    DeleteDC(memoryDc);
-    ReleaseDC(window, windowDc);
-    return saved;
 }
 
 }  // namespace testdock

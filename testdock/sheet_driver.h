@@ -4,6 +4,8 @@
 // sheet with OK, Cancel or Escape.
 #pragma once
 
+#include "dialog_driver.h"
+
 #include <windows.h>
 
 #include <functional>
@@ -36,15 +38,11 @@ void SetCheckBox(HWND page, int id, bool checked);
 bool ChooseListEntry(HWND page, int id, const std::wstring& text);
 void MoveSlider(HWND page, int id, int position);
 
-std::wstring ControlText(HWND page, int id);
 bool IsButtonChecked(HWND page, int id);
 std::vector<std::wstring> ListEntries(HWND page, int id);
 // The selected entry's text, empty without a selection.
 std::wstring ListSelection(HWND page, int id);
 // Width and height of the bitmap a picture control shows (0 by 0 without one).
 SIZE PictureSize(HWND page, int id);
-
-// The window as it is on screen, written as a PNG file.
-bool SaveWindowPng(HWND window, const std::wstring& path);
 
 }  // namespace testdock

@@ -135,6 +135,8 @@ INT_PTR WINAPI HookDialogBoxParamW(HINSTANCE module, LPCWSTR name, HWND owner, D
         return Hooks().dialogBox(call);
     }
     return Real().dialogBoxParamW(module, name, owner, procedure, initParam);
+}
+
 BOOL WINAPI HookChooseColorW(LPCHOOSECOLORW record) {
     bool allZero = record->lpCustColors != nullptr;
     for (int i = 0; allZero && i < 16; ++i) {

@@ -52,6 +52,8 @@ struct DialogCall {
     UINT templateId;
     HWND owner;
     LPARAM initParam;
+};
+
 struct ColorDialogCall {
     HWND owner;
     COLORREF initial;

@@ -5,8 +5,8 @@
 #include "base/docklet_instance.h"
 #include "local_web_server.h"
 #include "modal_dialog_driver.h"
-#include "process_handles.h"
-#include "window_capture.h"
+#include "process_use.h"
+#include "dialog_driver.h"
 
 #include <psapi.h>
 
@@ -46,12 +46,12 @@ protected:
         Opening opening;
         testdock::ModalDialogDriver driver(kTitle, [&](HWND dialog) {
             for (int id : kValueIds) {
-                opening.texts[id] = testdock::DialogItemText(dialog, id);
+                opening.texts[id] = testdock::ControlText(dialog, id);
             }
             GetWindowRect(dialog, &opening.rect);
             if (picture) {
                 Sleep(300);  // let the dialog's own loop paint it
-                EXPECT_TRUE(testdock::SaveWindowPng(dialog, picture));
+                EXPECT_TRUE(testdock::CaptureWindowPng(dialog, picture));
             }
             testdock::CloseDialog(dialog, how);
         });
@@ -237,7 +237,7 @@ TEST_F(SoakInfoDialog, ThousandOpeningsLeakNothing) {
         PROCESS_MEMORY_COUNTERS counters{};
         counters.cb = sizeof counters;
         GetProcessMemoryInfo(GetCurrentProcess(), &counters, sizeof counters);
-        return Use{counters.PagefileUsage, testdock::CountProcessHandles(), Hooks().liveAllocations.size()};
+        return Use{counters.PagefileUsage, testdock::MeasureProcess().handles, Hooks().liveAllocations.size()};
     };
     testdock::ModalDialogDriver driver(kTitle, [](HWND dialog) { testdock::CloseDialog(dialog, DialogClose::OkButton); });
     Hooks().trackAllocations = true;

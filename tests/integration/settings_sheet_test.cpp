@@ -260,7 +260,7 @@ TEST_F(SheetTest, SheetIsCentredAndScreenshotsOfTheFourPages) {
         const wchar_t* names[] = {L"general", L"icon", L"font", L"graph"};
         for (int index = kGeneral; index <= kGraph; ++index) {
             ShowSheetPage(sheet, index);
-            EXPECT_TRUE(SaveWindowPng(sheet, std::wstring(L"..\\build\\screenshots\\settings-") + names[index] +
+            EXPECT_TRUE(testdock::CaptureWindowPng(sheet, std::wstring(L"..\\build\\screenshots\\settings-") + names[index] +
                                                  L".png"));
         }
         PressCancel(sheet);
