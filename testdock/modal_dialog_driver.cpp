@@ -23,6 +23,10 @@ void CloseDialog(HWND dialog, DialogClose how) {
     }
 }
 
+namespace {
+constexpr const wchar_t* kAnswered = L"VantrelDriverAnswered";
+}  // namespace
+
 ModalDialogDriver::ModalDialogDriver(std::wstring title, Answer answer)
     : title_(std::move(title)), answer_(std::move(answer)), thread_([this] { Run(); }) {}
 
@@ -36,7 +40,7 @@ HWND ModalDialogDriver::FindShownDialog() const {
     while ((window = FindWindowExW(nullptr, window, L"#32770", title_.c_str())) != nullptr) {
         DWORD process = 0;
         GetWindowThreadProcessId(window, &process);
-        if (process == GetCurrentProcessId() && IsWindowVisible(window)) {
+        if (process == GetCurrentProcessId() && IsWindowVisible(window) && !GetPropW(window, kAnswered)) {
             return window;
         }
     }
@@ -53,10 +57,10 @@ void ModalDialogDriver::Run() {
         }
         lastWait_ = GetTickCount() - waitStart;
         ++answered_;
+        // Marked, not waited for: the next dialog may come back under the same
+        // handle before this thread sees the old one go.
+        SetPropW(dialog, kAnswered, reinterpret_cast<HANDLE>(1));
         answer_(dialog);
-        while (!stop_ && IsWindow(dialog)) {
-            Sleep(1);
-        }
         waitStart = GetTickCount();
     }
 }
