@@ -80,9 +80,9 @@ TEST_F(SoakTest, RefreshesLeakNothing) {
     EXPECT_EQ(images.malformedOverlays, 0);
     EXPECT_LE(after.gdiObjects, before.gdiObjects + 2);
     EXPECT_LE(after.userObjects, before.userObjects + 2);
-    // A leaked 256x256 bitmap per refresh would be 2.2 GiB, a leaked brush or
-    // path a few hundred KiB.
-    EXPECT_LT(after.privateBytes, before.privateBytes + 2 * 1048576);
+    // A leaked 256x256 bitmap is 256 KiB a refresh. 32-bit Wine's heap grows in
+    // steps of about 2 MiB, which a short soak may just cross.
+    EXPECT_LT(after.privateBytes, before.privateBytes + 4 * 1048576);
 }
 
 }  // namespace
