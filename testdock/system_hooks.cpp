@@ -19,6 +19,7 @@ struct Originals {
     decltype(&::SetTimer) setTimer = &::SetTimer;
     decltype(&::KillTimer) killTimer = &::KillTimer;
     decltype(&::RegQueryValueExW) regQueryValueExW = &::RegQueryValueExW;
+    decltype(&::RegCloseKey) regCloseKey = &::RegCloseKey;
     decltype(&::GetAdaptersInfo) getAdaptersInfo = &::GetAdaptersInfo;
     decltype(&::GetAdaptersAddresses) getAdaptersAddresses = &::GetAdaptersAddresses;
     decltype(&::ShellExecuteW) shellExecuteW = &::ShellExecuteW;
@@ -56,6 +57,13 @@ LSTATUS WINAPI HookRegQueryValueExW(HKEY key, LPCWSTR name, LPDWORD reserved, LP
         return Hooks().regQueryValue(key, name, type, data, size);
     }
     return Real().regQueryValueExW(key, name, reserved, type, data, size);
+}
+
+LSTATUS WINAPI HookRegCloseKey(HKEY key) {
+    if (key == HKEY_PERFORMANCE_DATA) {
+        ++Hooks().performanceKeyCloses;
+    }
+    return Real().regCloseKey(key);
 }
 
 ULONG WINAPI HookGetAdaptersInfo(PIP_ADAPTER_INFO buffer, PULONG size) {
@@ -253,6 +261,7 @@ const Replacement kReplacements[] = {
     {"user32.dll", "SetTimer", reinterpret_cast<void*>(&HookSetTimer)},
     {"user32.dll", "KillTimer", reinterpret_cast<void*>(&HookKillTimer)},
     {"advapi32.dll", "RegQueryValueExW", reinterpret_cast<void*>(&HookRegQueryValueExW)},
+    {"advapi32.dll", "RegCloseKey", reinterpret_cast<void*>(&HookRegCloseKey)},
     {"iphlpapi.dll", "GetAdaptersInfo", reinterpret_cast<void*>(&HookGetAdaptersInfo)},
     {"iphlpapi.dll", "GetAdaptersAddresses", reinterpret_cast<void*>(&HookGetAdaptersAddresses)},
     {"shell32.dll", "ShellExecuteW", reinterpret_cast<void*>(&HookShellExecuteW)},
@@ -280,6 +289,7 @@ void SystemHooks::ClearLog() {
     dialogCalls.clear();
     colorDialogCalls.clear();
     registryQueries.clear();
+    performanceKeyCloses = 0;
     adaptersInfoCalls = 0;
     adaptersAddressesCalls = 0;
     failedAllocations = 0;

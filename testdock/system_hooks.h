@@ -91,6 +91,7 @@ struct SystemHooks {
     std::vector<DialogCall> dialogCalls;
     std::vector<ColorDialogCall> colorDialogCalls;
     std::vector<std::wstring> registryQueries;
+    int performanceKeyCloses = 0;  // RegCloseKey(HKEY_PERFORMANCE_DATA)
     int adaptersInfoCalls = 0;
     int adaptersAddressesCalls = 0;
     std::vector<std::string> hostLookups;  // names looked up in the dock's executable

@@ -11,6 +11,7 @@
 template <typename T>
 class Warr;
 struct HostImage;
+struct IconCache;
 
 // dockletData: what the icon shows.
 constexpr uint32_t kShowUploadRate = 1;
@@ -109,6 +110,9 @@ struct DockletInstance {
     // The counter instance the older readings were taken from; a different
     // counterInstanceName on a tick means the adapter changed under the sampler.
     wchar_t sampledInstanceName[256];
+
+    // What the icon's drawing keeps between ticks; null draws everything afresh.
+    IconCache* iconCache;
 };
 
 // The record is allocated zero-filled and copied byte for byte by the settings sheet.

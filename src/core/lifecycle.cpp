@@ -5,12 +5,19 @@
 #include "core/refresh.h"
 #include "core/settings.h"
 #include "core/timers.h"
+#include "measure/perf_data_reader.h"
 #include "measure/rate_histories.h"
 #include "measure/traffic_sampler.h"
+#include "render/icon_cache.h"
 #include "render/image_set.h"
 
 #include <cstdio>
 #include <cstdlib>
+
+namespace {
+// Icons of this module alive in the dock; the performance key is shared by all.
+int liveInstances = 0;
+}  // namespace
 
 DockletInstance* CreateInstance(HWND hwndDocklet, HINSTANCE hInstance, const char* iniFile,
                                 const char* iniSection) noexcept {
@@ -18,6 +25,8 @@ DockletInstance* CreateInstance(HWND hwndDocklet, HINSTANCE hInstance, const cha
     if (!instance) {
         return nullptr;
     }
+    ++liveInstances;
+    instance->iconCache = CreateIconCache();
     instance->hwndDocklet = hwndDocklet;
     instance->hInstance = hInstance;
     LoadSettings(instance, iniFile, iniSection);
@@ -60,6 +69,12 @@ void DestroyInstance(DockletInstance* instance) noexcept {
     StopBothTimers(instance);
     DestroyRateHistories(instance);
     ReleaseImageSet(instance);
+    DestroyIconCache(instance->iconCache);
     StopGdiplus();
     std::free(instance);
+    // Closing the key unloads the counter providers, so it stays open (one
+    // fetch per icon per second) until the last icon goes.
+    if (--liveInstances == 0) {
+        ClosePerformanceData();
+    }
 }

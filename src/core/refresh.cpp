@@ -18,7 +18,7 @@ bool AdapterUp(const DockletInstance* instance) noexcept {
 }
 
 void PushOverlay(const DockletInstance* instance) noexcept {
-    if (HostImage* overlay = WrapBitmapForHost(ComposeIcon(instance))) {
+    if (HostImage* overlay = WrapBitmapForHost(ComposeIcon(instance, instance->iconCache))) {
         host::DockletSetImageOverlay(instance->hwndDocklet, overlay);
     }
 }

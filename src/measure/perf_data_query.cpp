@@ -53,8 +53,9 @@ uint8_t* FetchPerformanceData(const wchar_t* valueName, size_t initialSize, size
 }
 
 uint8_t* QueryPerformanceData(const wchar_t* valueName, size_t initialSize, size_t* size) noexcept {
-    uint8_t* block = FetchPerformanceData(valueName, initialSize, size, QueryRegistry, nullptr);
-    // The performance data key stays open after a query until it is closed.
+    return FetchPerformanceData(valueName, initialSize, size, QueryRegistry, nullptr);
+}
+
+void ClosePerformanceData() noexcept {
     RegCloseKey(HKEY_PERFORMANCE_DATA);
-    return block;
 }

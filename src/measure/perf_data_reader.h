@@ -20,8 +20,13 @@ struct PerfBlock {
 };
 
 // Fetches the block for a registry value name ("510"). Returns a buffer owned by
-// the caller (release with free) and its size in *size, or null.
+// the caller (release with free) and its size in *size, or null. The
+// performance key stays open for the next fetch.
 uint8_t* QueryPerformanceData(const wchar_t* valueName, size_t initialSize, size_t* size) noexcept;
+
+// Closes the performance key, which unloads the system's counter providers:
+// for when no instance will fetch again.
+void ClosePerformanceData() noexcept;
 
 // The block never grows past this; a registry that keeps asking for more fails.
 constexpr size_t kMaxPerformanceDataSize = 16u * 1024u * 1024u;
@@ -42,3 +47,16 @@ uint8_t* FetchPerformanceData(const wchar_t* valueName, size_t initialSize, size
 // was not found (sample untouched) or its type carries no usable reading.
 bool ReadCounterSample(PerfBlock block, uint32_t objectIndex, uint32_t counterIndex, const wchar_t* instanceName,
                        RawCounterSample* sample) noexcept;
+
+// One counter of a batch read: which counter, where its reading goes, and
+// whether a usable reading arrived.
+struct CounterRequest {
+    uint32_t counterIndex;
+    RawCounterSample* sample;
+    bool read;
+};
+
+// Reads several counters of the same instance, each exactly as
+// ReadCounterSample would, but finds the object and the instance only once.
+void ReadCounterSamples(PerfBlock block, uint32_t objectIndex, const wchar_t* instanceName, CounterRequest* reads,
+                        size_t count) noexcept;

@@ -33,6 +33,30 @@ void Append(InstanceName* name, const wchar_t* text) noexcept {
     name->text[name->length] = L'\0';
 }
 
+wchar_t FoldAscii(wchar_t c) noexcept {
+    return c >= L'A' && c <= L'Z' ? static_cast<wchar_t>(c - L'A' + L'a') : c;
+}
+
+// _wcsnicmp(a, b, count) == 0, without the runtime's locale-aware call for the
+// plain ASCII names nearly every instance has: that call dominated the search.
+bool EqualIgnoringCase(const wchar_t* a, const wchar_t* b, size_t count) noexcept {
+    for (size_t i = 0; i < count; ++i) {
+        if (a[i] == b[i]) {
+            if (a[i] == L'\0') {
+                return true;
+            }
+            continue;
+        }
+        if (a[i] >= 0x80 || b[i] >= 0x80) {
+            return _wcsnicmp(a + i, b + i, count - i) == 0;
+        }
+        if (FoldAscii(a[i]) != FoldAscii(b[i])) {
+            return false;
+        }
+    }
+    return true;
+}
+
 }  // namespace
 
 int ParseInstanceSerial(const wchar_t* name) noexcept {
@@ -104,7 +128,7 @@ std::optional<PerfInstance> FindInstanceByName(PerfBlock block, const PerfObject
             continue;
         }
         // The instance's full name must be a case-insensitive prefix of the wanted one.
-        if (full.length > wantedLength || _wcsnicmp(full.text, name, full.length) != 0) {
+        if (full.length > wantedLength || !EqualIgnoringCase(full.text, name, full.length)) {
             continue;
         }
         ++matches;

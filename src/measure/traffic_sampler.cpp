@@ -41,9 +41,11 @@ public:
 
     bool Succeeded() const noexcept { return instance_->perfData != nullptr; }
 
-    bool Read(uint32_t counterIndex, RawCounterSample* sample) const noexcept {
-        return ReadCounterSample(PerfBlock{instance_->perfData, size_}, kNetworkInterfaceObject, counterIndex,
-                                 instance_->counterInstanceName, sample);
+    // Every counter of the instance's adapter in one pass over the block.
+    template <size_t N>
+    void Read(CounterRequest (&reads)[N]) const noexcept {
+        ReadCounterSamples(PerfBlock{instance_->perfData, size_}, kNetworkInterfaceObject,
+                           instance_->counterInstanceName, reads, N);
     }
 
 private:
@@ -195,10 +197,11 @@ bool TakeInitialSamples(DockletInstance* instance) noexcept {
     if (!block.Succeeded()) {
         return false;
     }
-    const bool received = block.Read(kBytesReceivedCounter, &instance->prevReceivedSample);
-    const bool sent = block.Read(kBytesSentCounter, &instance->prevSentSample);
-    const bool total = block.Read(kBytesTotalCounter, &instance->prevTotalSample);
-    return received && sent && total;
+    CounterRequest reads[] = {{kBytesReceivedCounter, &instance->prevReceivedSample, false},
+                           {kBytesSentCounter, &instance->prevSentSample, false},
+                           {kBytesTotalCounter, &instance->prevTotalSample, false}};
+    block.Read(reads);
+    return reads[0].read && reads[1].read && reads[2].read;
 }
 
 void SampleTraffic(DockletInstance* instance) noexcept {
@@ -215,10 +218,11 @@ void SampleTraffic(DockletInstance* instance) noexcept {
             return;
         }
         // A reading that fails keeps its previous value, which makes its figure 0.
-        block.Read(kBytesTotalCounter, &instance->curTotalSample);
-        block.Read(kBytesReceivedCounter, &instance->curReceivedSample);
-        block.Read(kBytesSentCounter, &instance->curSentSample);
-        block.Read(kCurrentBandwidthCounter, &instance->bandwidthSample);
+        CounterRequest reads[] = {{kBytesTotalCounter, &instance->curTotalSample, false},
+                               {kBytesReceivedCounter, &instance->curReceivedSample, false},
+                               {kBytesSentCounter, &instance->curSentSample, false},
+                               {kCurrentBandwidthCounter, &instance->bandwidthSample, false}};
+        block.Read(reads);
     }
 
     instance->totalRate = CalculateCounterValue(instance->prevTotalSample, &instance->curTotalSample);

@@ -3,9 +3,13 @@
 #include "base/host_image.h"
 #include "base/owners.h"
 #include "base/text.h"
+#include "render/icon_cache.h"
 #include "render/outlined_text.h"
 #include "render/rate_text.h"
 #include "render/traffic_graph.h"
+
+#include <cstdlib>
+#include <cstring>
 
 namespace {
 
@@ -18,10 +22,10 @@ constexpr int kStateTextHeight = 255;
 // Icon texts are centred, shadowed and outlined; each row sets its own size
 // below the font size.
 void DrawIconText(GpGraphics* graphics, const TextStyle& style, const wchar_t* text, double sizeOffset,
-                  int32_t y, int32_t height) noexcept {
+                  int32_t y, int32_t height, IconCache* cache) noexcept {
     TextStyle row = style;
     row.emSize = static_cast<float>(static_cast<double>(style.emSize) - sizeOffset);
-    DrawOutlinedText(graphics, text, row, PixelRect{0, y, kTextWidth, height});
+    DrawOutlinedText(graphics, text, row, PixelRect{0, y, kTextWidth, height}, cache);
 }
 
 void DrawPicture(GpGraphics* graphics, const HostImage* picture) noexcept {
@@ -49,7 +53,8 @@ constexpr int32_t kValueHeight = 34;
 constexpr int32_t kAddressY = 4;
 constexpr int32_t kAddressHeight = 32;
 
-void DrawReadings(GpGraphics* graphics, const TextStyle& style, const DockletInstance& instance) noexcept {
+void DrawReadings(GpGraphics* graphics, const TextStyle& style, const DockletInstance& instance,
+                  IconCache* cache) noexcept {
     ReadingSlot slots[3];
     int count = 0;
     if (instance.dockletData & kShowTotalRate) {
@@ -70,77 +75,174 @@ void DrawReadings(GpGraphics* graphics, const TextStyle& style, const DockletIns
     for (int i = 0; i < count; ++i) {
         wchar_t value[kRateTextCapacity];
         FormatRateText(slots[i].rate, value);
-        DrawIconText(graphics, style, slots[i].caption, captionOffset, placements[i].captionY, kCaptionHeight);
-        DrawIconText(graphics, style, value, 0.0, placements[i].valueY, kValueHeight);
+        DrawIconText(graphics, style, slots[i].caption, captionOffset, placements[i].captionY, kCaptionHeight, cache);
+        DrawIconText(graphics, style, value, 0.0, placements[i].valueY, kValueHeight, cache);
     }
 }
 
-void DrawAddressLine(GpGraphics* graphics, const TextStyle& style, const DockletInstance& instance) noexcept {
+void DrawAddressLine(GpGraphics* graphics, const TextStyle& style, const DockletInstance& instance,
+                     IconCache* cache) noexcept {
     wchar_t address[16];
     CopyText(address, instance.ipV4Address);
     if (address[0] != L'\0') {
-        DrawIconText(graphics, style, address, 7.0, kAddressY, kAddressHeight);
+        DrawIconText(graphics, style, address, 7.0, kAddressY, kAddressHeight, cache);
     } else {
-        DrawIconText(graphics, style, L"No IP Address", 4.0, kAddressY, kAddressHeight);
+        DrawIconText(graphics, style, L"No IP Address", 4.0, kAddressY, kAddressHeight, cache);
     }
+}
+
+constexpr int kSendPicture = 1;
+constexpr int kRecvPicture = 2;
+
+// Which activity pictures the icon shows now.
+int PictureBits(const DockletInstance& instance) noexcept {
+    if (instance.dockletData & kHideIcons) {
+        return 0;
+    }
+    return (instance.uploadRate > 0.0 && NativeImageOf(instance.sendImage) ? kSendPicture : 0) |
+           (instance.downloadRate > 0.0 && NativeImageOf(instance.recvImage) ? kRecvPicture : 0);
+}
+
+void SetQuality(GpGraphics* surface) noexcept {
+    GdipSetInterpolationMode(surface, Gdiplus::InterpolationModeHighQuality);
+    GdipSetCompositingQuality(surface, Gdiplus::CompositingQualityHighQuality);
+    GdipSetCompositingMode(surface, Gdiplus::CompositingModeSourceOver);
+    GdipSetSmoothingMode(surface, Gdiplus::SmoothingModeAntiAlias);
+}
+
+TextStyle IconTextStyle(const DockletInstance& instance, const wchar_t* fontName) noexcept {
+    return TextStyle{fontName,
+                     Gdiplus::FontStyleBold,
+                     instance.fontColor,
+                     instance.fontAlpha,
+                     static_cast<float>(instance.fontSize),
+                     Gdiplus::StringAlignmentCenter,
+                     Gdiplus::StringAlignmentCenter,
+                     true,
+                     true};
+}
+
+// The bottom of a connected icon: the pictures, then the graph boxes.
+void DrawBottomLayer(GpGraphics* surface, const DockletInstance& instance, int pictures) noexcept {
+    if (pictures & kSendPicture) {
+        DrawPicture(surface, instance.sendImage);
+    }
+    if (pictures & kRecvPicture) {
+        DrawPicture(surface, instance.recvImage);
+    }
+    if (instance.dockletData & kShowGraphs) {
+        DrawStandardGraphParts(surface, instance, GraphParts::Boxes, nullptr);
+    }
+}
+
+// Everything drawn over the bottom layer.
+void DrawTopLayer(GpGraphics* surface, const TextStyle& style, const DockletInstance& instance,
+                  IconCache* cache) noexcept {
+    if (instance.dockletData & kShowGraphs) {
+        DrawStandardGraphParts(surface, instance, GraphParts::Content, cache);
+    }
+    DrawReadings(surface, style, instance, cache);
+    if (instance.dockletData & kShowIpAddress) {
+        DrawAddressLine(surface, style, instance, cache);
+    }
+}
+
+// Copies the bitmap's pixels, as 0xAARRGGBB rows, out to `rows` or in from them.
+template <typename Row, typename Copy>
+bool CopyPixels(GpBitmap* bitmap, Gdiplus::ImageLockMode mode, Row* rows, Copy copy) noexcept {
+    const Gdiplus::Rect whole(0, 0, kIconSize, kIconSize);
+    Gdiplus::BitmapData data{};
+    if (GdipBitmapLockBits(bitmap, &whole, mode, PixelFormat32bppARGB, &data) != Gdiplus::Ok) {
+        return false;
+    }
+    for (int y = 0; y < kIconSize; ++y) {
+        copy(static_cast<uint8_t*>(data.Scan0) + static_cast<ptrdiff_t>(y) * data.Stride,
+             rows + static_cast<size_t>(y) * kIconSize);
+    }
+    return GdipBitmapUnlockBits(bitmap, &data) == Gdiplus::Ok;
+}
+
+bool ReadLayer(GpBitmap* bitmap, uint32_t* rows) noexcept {
+    return CopyPixels(bitmap, Gdiplus::ImageLockModeRead, rows, [](const uint8_t* scan, uint32_t* row) {
+        std::memcpy(row, scan, kIconSize * sizeof(uint32_t));
+    });
+}
+
+bool WriteLayer(GpBitmap* bitmap, const uint32_t* rows) noexcept {
+    return CopyPixels(bitmap, Gdiplus::ImageLockModeWrite, rows, [](uint8_t* scan, const uint32_t* row) {
+        std::memcpy(scan, row, kIconSize * sizeof(uint32_t));
+    });
+}
+
+// The bottom layer for these pictures, drawn once and kept.
+const uint32_t* BottomLayer(const DockletInstance& instance, int pictures, IconCache* cache) noexcept {
+    if (const uint32_t* kept = CachedLayerPixels(cache, pictures)) {
+        return kept;
+    }
+    static_assert(kLayerSize == kIconSize, "layers are whole icons");
+    BitmapOwner layer;
+    if (GdipCreateBitmapFromScan0(kIconSize, kIconSize, 0, PixelFormat32bppARGB, nullptr, layer.put()) !=
+        Gdiplus::Ok) {
+        layer.release();
+        return nullptr;
+    }
+    {
+        const GraphicsOwner graphics = MakeGraphicsFor(layer.get());
+        if (!graphics) {
+            return nullptr;
+        }
+        SetQuality(graphics.get());
+        DrawBottomLayer(graphics.get(), instance, pictures);
+    }
+    MallocOwner<uint32_t> pixels(static_cast<uint32_t*>(std::malloc(sizeof(uint32_t) * kIconSize * kIconSize)));
+    if (!pixels || !ReadLayer(layer.get(), pixels.get())) {
+        return nullptr;
+    }
+    KeepLayerPixels(cache, pictures, pixels.get());
+    return CachedLayerPixels(cache, pictures);
 }
 
 }  // namespace
 
-GpBitmap* ComposeIcon(const DockletInstance* instance) noexcept {
+GpBitmap* ComposeIcon(const DockletInstance* instance, IconCache* cache) noexcept {
     if (!instance) {
         return nullptr;
     }
-    GpBitmap* created = nullptr;
-    if (GdipCreateBitmapFromScan0(kIconSize, kIconSize, 0, PixelFormat32bppARGB, nullptr, &created) !=
+    MatchIconLook(cache, *instance);
+    BitmapOwner bitmap;
+    if (GdipCreateBitmapFromScan0(kIconSize, kIconSize, 0, PixelFormat32bppARGB, nullptr, bitmap.put()) !=
         Gdiplus::Ok) {
+        bitmap.release();
         return nullptr;
     }
-    BitmapOwner bitmap(created);
-    {
-        const GraphicsOwner graphics = MakeGraphicsFor(bitmap.get());
-        if (!graphics) {
-            return bitmap.release();
-        }
-        GpGraphics* surface = graphics.get();
-        GdipSetInterpolationMode(surface, Gdiplus::InterpolationModeHighQuality);
-        GdipSetCompositingQuality(surface, Gdiplus::CompositingQualityHighQuality);
-        GdipSetCompositingMode(surface, Gdiplus::CompositingModeSourceOver);
-        GdipSetSmoothingMode(surface, Gdiplus::SmoothingModeAntiAlias);
+    const bool connected = instance->interfaceDescription[0] != L'\0' && instance->connected;
+    const int pictures = connected ? PictureBits(*instance) : 0;
+    // A layer made earlier replaces drawing the pictures and graph boxes; with
+    // neither there is nothing under the texts.
+    bool bottomDrawn = !connected || (pictures == 0 && !(instance->dockletData & kShowGraphs));
+    if (cache && !bottomDrawn) {
+        const uint32_t* layer = BottomLayer(*instance, pictures, cache);
+        bottomDrawn = layer && WriteLayer(bitmap.get(), layer);
+    }
+    const GraphicsOwner graphics = MakeGraphicsFor(bitmap.get());
+    if (!graphics) {
+        return bitmap.release();
+    }
+    GpGraphics* surface = graphics.get();
+    SetQuality(surface);
+    wchar_t fontName[32];
+    CopyText(fontName, instance->fontName);
+    const TextStyle style = IconTextStyle(*instance, fontName);
 
-        wchar_t fontName[32];
-        CopyText(fontName, instance->fontName);
-        const TextStyle style{fontName,
-                              Gdiplus::FontStyleBold,
-                              instance->fontColor,
-                              instance->fontAlpha,
-                              static_cast<float>(instance->fontSize),
-                              Gdiplus::StringAlignmentCenter,
-                              Gdiplus::StringAlignmentCenter,
-                              true,
-                              true};
-
-        if (instance->interfaceDescription[0] == L'\0') {
-            DrawIconText(surface, style, L"Not Configured", 4.0, 0, kStateTextHeight);
-        } else if (!instance->connected) {
-            DrawIconText(surface, style, L"Not Connected", 4.0, 0, kStateTextHeight);
-        } else {
-            if (!(instance->dockletData & kHideIcons)) {
-                if (instance->uploadRate > 0.0) {
-                    DrawPicture(surface, instance->sendImage);
-                }
-                if (instance->downloadRate > 0.0) {
-                    DrawPicture(surface, instance->recvImage);
-                }
-            }
-            if (instance->dockletData & kShowGraphs) {
-                DrawStandardGraphs(surface, *instance);
-            }
-            DrawReadings(surface, style, *instance);
-            if (instance->dockletData & kShowIpAddress) {
-                DrawAddressLine(surface, style, *instance);
-            }
+    if (instance->interfaceDescription[0] == L'\0') {
+        DrawIconText(surface, style, L"Not Configured", 4.0, 0, kStateTextHeight, cache);
+    } else if (!instance->connected) {
+        DrawIconText(surface, style, L"Not Connected", 4.0, 0, kStateTextHeight, cache);
+    } else {
+        if (!bottomDrawn) {
+            DrawBottomLayer(surface, *instance, pictures);
         }
+        DrawTopLayer(surface, style, *instance, cache);
     }
     return bitmap.release();
 }

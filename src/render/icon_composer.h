@@ -9,4 +9,8 @@
 // "Not Configured" / "Not Connected". The caller owns the result (wrap it with
 // WrapBitmapForHost to hand it to the dock). Null when GDI+ cannot allocate it
 // or the instance is null.
-GpBitmap* ComposeIcon(const DockletInstance* instance) noexcept;
+struct IconCache;
+
+// With a cache the same pixels come from kept outlines and layers, and the
+// graph bars are drawn in a few strokes; null draws everything afresh.
+GpBitmap* ComposeIcon(const DockletInstance* instance, IconCache* cache = nullptr) noexcept;

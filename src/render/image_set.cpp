@@ -5,6 +5,7 @@
 #include "base/image_set_path.h"
 #include "base/owners.h"
 #include "base/text.h"
+#include "render/icon_cache.h"
 
 namespace {
 
@@ -33,6 +34,8 @@ void ReleaseImageSet(DockletInstance* instance) noexcept {
     if (!instance) {
         return;
     }
+    // New pictures may come back at the old ones' addresses.
+    ForgetIconCache(instance->iconCache);
     DeleteHostImage(instance->sendImage);
     instance->sendImage = nullptr;
     DeleteHostImage(instance->recvImage);

@@ -1,7 +1,7 @@
 #include "render/outlined_text.h"
 
-#include "base/owners.h"
 #include "render/color_argb.h"
+#include "render/icon_cache.h"
 
 namespace {
 
@@ -12,6 +12,35 @@ FontFamilyOwner FindFontFamily(const wchar_t* fontName) noexcept {
     }
     return KeepIfOk(GdipCreateFontFamilyFromName(fontName, nullptr, family.put()), family);
 }
+
+void FillPath(GpGraphics* graphics, Gdiplus::GpPath* path, Gdiplus::ARGB argb) noexcept {
+    SolidBrushOwner brush = MakeSolidBrush(argb);
+    if (brush && path) {
+        GdipFillPath(graphics, brush.get(), path);
+    }
+}
+
+// Shadow, fill and outline, in that order, of outlines made already.
+void FillOutlines(GpGraphics* graphics, Gdiplus::GpPath* mainPath, Gdiplus::GpPath* shadowPath,
+                  const TextStyle& style) noexcept {
+    if (style.shadow) {
+        FillPath(graphics, shadowPath, static_cast<Gdiplus::ARGB>(style.alpha / 2) << 24);
+    }
+    FillPath(graphics, mainPath, ColorToArgb(style.color, style.alpha));
+    if (style.outline && mainPath) {
+        const PenOwner pen = MakePen(static_cast<Gdiplus::ARGB>(style.alpha) << 24, 1.0f);
+        if (pen) {
+            GdipDrawPath(graphics, pen.get(), mainPath);
+        }
+    }
+}
+
+bool Drawable(GpGraphics* graphics, const wchar_t* text, const TextStyle& style) noexcept {
+    // A negative em size would mirror the glyphs; NaN fails the test too.
+    return graphics && text && text[0] != L'\0' && style.emSize > 0.0f;
+}
+
+}  // namespace
 
 StringFormatOwner MakeStringFormat(Gdiplus::StringAlignment alignment,
                                    Gdiplus::StringAlignment lineAlignment) noexcept {
@@ -35,19 +64,28 @@ PathOwner MakeTextPath(const wchar_t* text, const Gdiplus::GpFontFamily* family,
     return path;
 }
 
-void FillPath(GpGraphics* graphics, Gdiplus::GpPath* path, Gdiplus::ARGB argb) noexcept {
-    SolidBrushOwner brush = MakeSolidBrush(argb);
-    if (brush && path) {
-        GdipFillPath(graphics, brush.get(), path);
-    }
+PixelRect ShadowRect(const PixelRect& rect) noexcept {
+    return PixelRect{rect.x + 2, rect.y + 2, rect.width, rect.height};
 }
 
-}  // namespace
+void DrawOutlinedText(GpGraphics* graphics, const wchar_t* text, const TextStyle& style, const PixelRect& layoutRect,
+                      IconCache* cache) noexcept {
+    if (!cache || !Drawable(graphics, text, style)) {
+        DrawOutlinedText(graphics, text, style, layoutRect);
+        return;
+    }
+    if (const CachedText* kept = CachedTextPaths(cache, text, style, layoutRect)) {
+        if (kept->main) {
+            FillOutlines(graphics, kept->main.get(), kept->shadowPath.get(), style);
+        }
+        return;
+    }
+    DrawOutlinedText(graphics, text, style, layoutRect);
+}
 
 void DrawOutlinedText(GpGraphics* graphics, const wchar_t* text, const TextStyle& style,
                       const PixelRect& layoutRect) noexcept {
-    // A negative em size would mirror the glyphs; NaN fails the test too.
-    if (!graphics || !text || text[0] == L'\0' || !(style.emSize > 0.0f)) {
+    if (!Drawable(graphics, text, style)) {
         return;
     }
     const FontFamilyOwner family = FindFontFamily(style.fontName);
@@ -57,20 +95,9 @@ void DrawOutlinedText(GpGraphics* graphics, const wchar_t* text, const TextStyle
     const StringFormatOwner format = MakeStringFormat(style.alignment, style.lineAlignment);
     const PathOwner mainPath =
         MakeTextPath(text, family.get(), style.fontStyle, style.emSize, layoutRect, format.get());
-
-    if (style.shadow) {
-        const PixelRect shadowRect{layoutRect.x + 2, layoutRect.y + 2, layoutRect.width, layoutRect.height};
-        const PathOwner shadowPath =
-            MakeTextPath(text, family.get(), style.fontStyle, style.emSize, shadowRect, format.get());
-        FillPath(graphics, shadowPath.get(), static_cast<Gdiplus::ARGB>(style.alpha / 2) << 24);
-    }
-
-    FillPath(graphics, mainPath.get(), ColorToArgb(style.color, style.alpha));
-
-    if (style.outline && mainPath) {
-        const PenOwner pen = MakePen(static_cast<Gdiplus::ARGB>(style.alpha) << 24, 1.0f);
-        if (pen) {
-            GdipDrawPath(graphics, pen.get(), mainPath.get());
-        }
-    }
+    const PathOwner shadowPath =
+        style.shadow ? MakeTextPath(text, family.get(), style.fontStyle, style.emSize, ShadowRect(layoutRect),
+                                    format.get())
+                     : PathOwner();
+    FillOutlines(graphics, mainPath.get(), shadowPath.get(), style);
 }

@@ -3,6 +3,7 @@
 #pragma once
 
 #include "base/gdiplus_api.h"
+#include "base/owners.h"
 #include "render/pixel_rect.h"
 
 #include <cstdint>
@@ -27,3 +28,19 @@ struct TextStyle {
 // empty text or an em size that is not positive draws nothing.
 void DrawOutlinedText(GpGraphics* graphics, const wchar_t* text, const TextStyle& style,
                       const PixelRect& layoutRect) noexcept;
+
+struct IconCache;
+
+// The same drawing with the outlines, family and format kept in `cache` (the
+// plain way when cache is null).
+void DrawOutlinedText(GpGraphics* graphics, const wchar_t* text, const TextStyle& style, const PixelRect& layoutRect,
+                      IconCache* cache) noexcept;
+
+// The pieces the drawing is made of, shared with the cache.
+StringFormatOwner MakeStringFormat(Gdiplus::StringAlignment alignment,
+                                   Gdiplus::StringAlignment lineAlignment) noexcept;
+PathOwner MakeTextPath(const wchar_t* text, const Gdiplus::GpFontFamily* family, INT style, float emSize,
+                       const PixelRect& rect, const Gdiplus::GpStringFormat* format) noexcept;
+// The shadow's box: 2 pixels right and down.
+PixelRect ShadowRect(const PixelRect& rect) noexcept;
+

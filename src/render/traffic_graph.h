@@ -30,6 +30,16 @@ struct GraphStyle {
 void DrawTrafficGraph(GpGraphics* graphics, const GraphStyle& style, const wchar_t* caption, double currentRate,
                       const Warr<double>* series, double fullScale, const PixelRect& graphRect) noexcept;
 
+struct IconCache;
+
+// The graph in two parts: the tinted, framed box, then what changes with the
+// rates (bars, caption and current rate), with the text outlines kept in
+// `cache` and the bars drawn in a few strokes when cache is not null.
+void DrawGraphBox(GpGraphics* graphics, const GraphStyle& style, const PixelRect& graphRect) noexcept;
+void DrawGraphContent(GpGraphics* graphics, const GraphStyle& style, const wchar_t* caption, double currentRate,
+                      const Warr<double>* series, double fullScale, const PixelRect& graphRect,
+                      IconCache* cache) noexcept;
+
 enum class GraphDirection { Upload, Download };
 
 struct StandardGraph {
@@ -51,3 +61,14 @@ GraphStyle GraphStyleOf(const DockletInstance& instance, GraphDirection directio
 
 // The standard pair with the colours, font, rates and histories of `instance`.
 void DrawStandardGraphs(GpGraphics* graphics, const DockletInstance& instance) noexcept;
+
+// The boxes lie apart (11 pixels between them), so both boxes may be drawn
+// before the content of either without changing a pixel.
+static_assert(kStandardGraphs[1].rect.y + kStandardGraphs[1].rect.height + 8 < kStandardGraphs[0].rect.y,
+              "graph boxes must not touch");
+
+enum class GraphParts { Boxes, Content, BoxesAndContent };
+
+// One part, or both, of each graph of the standard pair, in drawing order.
+void DrawStandardGraphParts(GpGraphics* graphics, const DockletInstance& instance, GraphParts parts,
+                            IconCache* cache) noexcept;

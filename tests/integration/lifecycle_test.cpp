@@ -82,10 +82,13 @@ TEST_F(LifecycleTest, TicksWhileNotConnectedStopTheFastTimer) {
     }
 }
 
-TEST_F(LifecycleTest, DestroyStopsBothTimersAndShutsGdiplusWithTheLatestToken) {
+// The performance key stays open between fetches (closing it unloads the
+// system's counter providers) and closes once, with the last icon.
+TEST_F(LifecycleTest, DestroyStopsBothTimersAndShutsGdiplusWithTheLatestTokenAndTheLastClosesThePerformanceKey) {
     Icon& first = dock->CreateIcon();
     Icon& second = dock->CreateIcon();
     ASSERT_EQ(Hooks().gdiplusStartups.size(), 2u);
+    ASSERT_GE(Hooks().registryQueries.size(), 2u);
     const ULONG_PTR secondToken = Hooks().gdiplusStartups[1].token;
 
     dock->Destroy(first);
@@ -94,9 +97,11 @@ TEST_F(LifecycleTest, DestroyStopsBothTimersAndShutsGdiplusWithTheLatestToken) {
     EXPECT_TRUE(TimerRunning(second, kSlowTimer));
     ASSERT_EQ(Hooks().gdiplusShutdowns.size(), 1u);
     EXPECT_EQ(Hooks().gdiplusShutdowns[0], secondToken);
+    EXPECT_EQ(Hooks().performanceKeyCloses, 0);
 
     dock->Destroy(second);
     EXPECT_EQ(Hooks().gdiplusShutdowns.size(), 2u);
+    EXPECT_EQ(Hooks().performanceKeyCloses, 1);
     // Real timers fire through the windows: none may reach a freed instance.
     dock->Pump(150);
 }

@@ -3,6 +3,7 @@
 #include "base/host_image.h"
 #include "base/text.h"
 #include "base/rate_history.h"
+#include "render/icon_cache.h"
 #include "render/icon_composer.h"
 #include "render/image_set.h"
 #include "render/outlined_text.h"
@@ -182,4 +183,60 @@ TEST_F(IconComposer, UnknownFontFamilyDrawsNoTextButTheRest) {
     EXPECT_EQ(unknownFamily.argb, invisibleText.argb);
     EXPECT_EQ(unknownFamily.At(60, 128), kGreen);
     EXPECT_NE(unknownFamily.At(100, 60), kGreen);
+}
+
+// Kept outlines and layers against drawing everything afresh, pixel for pixel:
+// the states of the contact sheet, each over rates that change every tick (so
+// pictures come and go and readings and bars move), with the look changed and
+// the pictures replaced along the way.
+TEST_F(IconComposer, KeptOutlinesAndLayersDrawTheSamePixels) {
+    ReleaseImageSet(instance);
+    instance->sendImage = MakeSolidHostImage(0x80FF2000);
+    instance->recvImage = MakeSolidHostImage(0xA000FF40, true);
+    Warr<double> upload(kHistoryCapacity, nullptr);
+    Warr<double> download(kHistoryCapacity, nullptr);
+    instance->uploadHistory = &upload;
+    instance->downloadHistory = &download;
+    instance->iconCache = CreateIconCache();
+    ASSERT_NE(instance->iconCache, nullptr);
+    struct State {
+        uint32_t dockletData;
+        bool configured;
+        bool connected;
+    };
+    const State states[] = {{kDefaultDockletData, true, true}, {kDefaultDockletData, false, true},
+                            {kDefaultDockletData, true, false}, {kDefaultDockletData | kShowGraphs, true, true},
+                            {kShowTotalRate | kShowUploadRate | kShowDownloadRate, true, true},
+                            {kDefaultDockletData | kHideIcons, true, true}, {31, true, true}};
+    for (const State& state : states) {
+        instance->dockletData = state.dockletData;
+        CopyText(instance->interfaceDescription, state.configured ? L"Test Adapter" : L"");
+        instance->connected = state.connected ? 1 : 0;
+        instance->fontSize = 34;
+        for (int tick = 0; tick < 12; ++tick) {
+            SCOPED_TRACE(testing::Message() << "dockletData " << state.dockletData << ", tick " << tick);
+            instance->uploadRate = tick % 3 == 0 ? 0.0 : 1.7 * tick;
+            instance->downloadRate = tick % 4 == 0 ? 0.0 : 23.4 * tick;
+            instance->totalRate = instance->uploadRate + instance->downloadRate;
+            upload.Append(instance->uploadRate);
+            download.Append(instance->downloadRate);
+            if (tick == 6) {
+                instance->fontSize = 30;
+                instance->backgroundAlpha = static_cast<uint8_t>(instance->backgroundAlpha + 40);
+            }
+            if (tick == 9) {
+                ReleaseImageSet(instance);
+                EXPECT_EQ(CachedLayerPixels(instance->iconCache, 3), nullptr);
+                instance->sendImage = MakeSolidHostImage(0x6000A0FF);
+                instance->recvImage = MakeSolidHostImage(0xC0FFFF00, true);
+            }
+            GpBitmap* cached = ComposeIcon(instance, instance->iconCache);
+            ASSERT_NE(cached, nullptr);
+            const Pixels fast = ReadPixels(cached);
+            GdipDisposeImage(cached);
+            ASSERT_EQ(fast.argb, Compose().argb);
+        }
+    }
+    DestroyIconCache(instance->iconCache);
+    instance->iconCache = nullptr;
 }
