@@ -3,10 +3,10 @@
 #include "base/text.h"
 #include "render/outlined_text.h"
 
-#include <cstdlib>
 #include <cstring>
 #include <cwchar>
 #include <new>
+#include <utility>
 
 namespace {
 
@@ -177,7 +177,7 @@ const uint32_t* CachedLayerPixels(IconCache* cache, int pictures) noexcept {
     return nullptr;
 }
 
-void KeepLayerPixels(IconCache* cache, int pictures, const uint32_t* pixels) noexcept {
+void KeepLayerPixels(IconCache* cache, int pictures, MallocOwner<uint32_t> pixels) noexcept {
     if (!cache || !pixels) {
         return;
     }
@@ -187,13 +187,7 @@ void KeepLayerPixels(IconCache* cache, int pictures, const uint32_t* pixels) noe
             oldest = &layer;
         }
     }
-    constexpr size_t bytes = sizeof(uint32_t) * kLayerSize * kLayerSize;
-    MallocOwner<uint32_t> copy(static_cast<uint32_t*>(std::malloc(bytes)));
-    if (!copy) {
-        return;
-    }
-    std::memcpy(copy.get(), pixels, bytes);
-    oldest->pixels = std::move(copy);
+    oldest->pixels = std::move(pixels);
     oldest->pictures = pictures;
     oldest->lastUse = ++cache->clock;
 }

@@ -20,7 +20,9 @@ struct TextStyle;
 
 constexpr int kCachedTextCount = 24;
 constexpr size_t kCachedTextCapacity = 48;
-constexpr int kCachedLayerCount = 3;
+// Two layers cover a busy adapter (both pictures) and an idle or one-way one;
+// each costs 256 KiB.
+constexpr int kCachedLayerCount = 2;
 constexpr int kLayerSize = 256;
 
 // The outlines of one text as DrawOutlinedText makes them.
@@ -82,6 +84,6 @@ const CachedText* CachedTextPaths(IconCache* cache, const wchar_t* text, const T
 
 // The kept layer for a picture combination, or null.
 const uint32_t* CachedLayerPixels(IconCache* cache, int pictures) noexcept;
-// Keeps a copy of a layer's pixels (kLayerSize rows of kLayerSize), replacing
-// the least recently used one.
-void KeepLayerPixels(IconCache* cache, int pictures, const uint32_t* pixels) noexcept;
+// Keeps a layer's pixels (kLayerSize rows of kLayerSize), replacing the least
+// recently used one.
+void KeepLayerPixels(IconCache* cache, int pictures, MallocOwner<uint32_t> pixels) noexcept;

@@ -10,6 +10,7 @@
 
 #include <cstdlib>
 #include <cstring>
+#include <utility>
 
 namespace {
 
@@ -174,32 +175,26 @@ bool WriteLayer(GpBitmap* bitmap, const uint32_t* rows) noexcept {
     });
 }
 
-// The bottom layer for these pictures, drawn once and kept.
-const uint32_t* BottomLayer(const DockletInstance& instance, int pictures, IconCache* cache) noexcept {
+// Puts the bottom layer into the new bitmap: a copy of the kept one, or drawn
+// and then kept. False when it has to be drawn the plain way.
+bool PutBottomLayer(GpBitmap* bitmap, const DockletInstance& instance, int pictures, IconCache* cache) noexcept {
     if (const uint32_t* kept = CachedLayerPixels(cache, pictures)) {
-        return kept;
+        return WriteLayer(bitmap, kept);
     }
     static_assert(kLayerSize == kIconSize, "layers are whole icons");
-    BitmapOwner layer;
-    if (GdipCreateBitmapFromScan0(kIconSize, kIconSize, 0, PixelFormat32bppARGB, nullptr, layer.put()) !=
-        Gdiplus::Ok) {
-        layer.release();
-        return nullptr;
-    }
     {
-        const GraphicsOwner graphics = MakeGraphicsFor(layer.get());
+        const GraphicsOwner graphics = MakeGraphicsFor(bitmap);
         if (!graphics) {
-            return nullptr;
+            return false;
         }
         SetQuality(graphics.get());
         DrawBottomLayer(graphics.get(), instance, pictures);
     }
     MallocOwner<uint32_t> pixels(static_cast<uint32_t*>(std::malloc(sizeof(uint32_t) * kIconSize * kIconSize)));
-    if (!pixels || !ReadLayer(layer.get(), pixels.get())) {
-        return nullptr;
+    if (pixels && ReadLayer(bitmap, pixels.get())) {
+        KeepLayerPixels(cache, pictures, std::move(pixels));
     }
-    KeepLayerPixels(cache, pictures, pixels.get());
-    return CachedLayerPixels(cache, pictures);
+    return true;
 }
 
 }  // namespace
@@ -221,8 +216,7 @@ GpBitmap* ComposeIcon(const DockletInstance* instance, IconCache* cache) noexcep
     // neither there is nothing under the texts.
     bool bottomDrawn = !connected || (pictures == 0 && !(instance->dockletData & kShowGraphs));
     if (cache && !bottomDrawn) {
-        const uint32_t* layer = BottomLayer(*instance, pictures, cache);
-        bottomDrawn = layer && WriteLayer(bitmap.get(), layer);
+        bottomDrawn = PutBottomLayer(bitmap.get(), *instance, pictures, cache);
     }
     const GraphicsOwner graphics = MakeGraphicsFor(bitmap.get());
     if (!graphics) {
