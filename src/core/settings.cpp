@@ -126,11 +126,25 @@ void LoadSettings(DockletInstance* instance, const char* iniFile, const char* in
         return;
     }
 
+    struct Profile {
+        const wchar_t* file;
+        const wchar_t* section;
+    } profile{file, section};
+    ReadSettings(
+        instance,
+        [](void* context, const wchar_t* key, const wchar_t* fallback, wchar_t* buffer, DWORD capacity) noexcept {
+            const auto* where = static_cast<const Profile*>(context);
+            GetPrivateProfileStringW(where->section, key, fallback, buffer, capacity, where->file);
+        },
+        &profile);
+}
+
+void ReadSettings(DockletInstance* instance, SettingRead read, void* context) noexcept {
     for (const SettingKey& key : kKeys) {
         if (key.kind == KeyKind::Text) {
             wchar_t* field = TextField(instance, key);
             const DWORD limit = key.readLimit < key.capacity ? key.readLimit : static_cast<DWORD>(key.capacity);
-            GetPrivateProfileStringW(section, key.name, key.defaultText, field, limit, file);
+            read(context, key.name, key.defaultText, field, limit);
             field[key.capacity - 1] = L'\0';
             if (field == instance->interfaceDescription) {
                 DeriveCounterInstanceName(instance);
@@ -139,7 +153,7 @@ void LoadSettings(DockletInstance* instance, const char* iniFile, const char* in
             wchar_t fallback[kNumberReadLimit + 1];
             swprintf(fallback, kNumberReadLimit + 1, L"%d", key.defaultNumber);
             wchar_t value[kNumberReadLimit];
-            GetPrivateProfileStringW(section, key.name, fallback, value, kNumberReadLimit, file);
+            read(context, key.name, fallback, value, kNumberReadLimit);
             value[kNumberReadLimit - 1] = L'\0';
             StoreNumber(instance, key, _wtoi(value));
         }

@@ -9,6 +9,15 @@ constexpr int kSettingsKeyCount = 25;
 // has no stored settings (either name null).
 void LoadSettings(DockletInstance* instance, const char* iniFile, const char* iniSection) noexcept;
 
+// One key's read, as GetPrivateProfileStringW makes it: at most `capacity`
+// characters into buffer, terminator included; `fallback` when the key is absent.
+using SettingRead = void (*)(void* context, const wchar_t* key, const wchar_t* fallback, wchar_t* buffer,
+                             DWORD capacity) noexcept;
+
+// The reads of LoadSettings from any source of texts: every key in file order,
+// each stored into its field the way a loaded icon has it.
+void ReadSettings(DockletInstance* instance, SettingRead read, void* context) noexcept;
+
 // Writes all 25 keys; an export writes exactly the same.
 void SaveSettings(const DockletInstance* instance, const char* iniFile, const char* iniSection) noexcept;
 

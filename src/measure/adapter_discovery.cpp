@@ -17,6 +17,10 @@ namespace {
 constexpr ULONG kInitialAdapterInfoSize = 648;
 constexpr ULONG kInitialAdapterAddressesSize = 368;
 
+// The system's lists hold a few dozen entries; a corrupt or cyclic list is
+// walked no further than this instead of forever.
+constexpr size_t kMaxListEntries = 4096;
+
 // Six bytes, the only hardware addresses the macAddress field has room for.
 constexpr size_t kMacBytes = 6;
 
@@ -130,8 +134,9 @@ void CopyDnsServer(const IP_ADAPTER_ADDRESSES* entry, DockletInstance* instance)
         return;
     }
     const WinsockSession winsock;
-    for (const IP_ADAPTER_DNS_SERVER_ADDRESS* server = entry->FirstDnsServerAddress; server;
-         server = server->Next) {
+    size_t steps = 0;
+    for (const IP_ADAPTER_DNS_SERVER_ADDRESS* server = entry->FirstDnsServerAddress;
+         server && steps < kMaxListEntries; server = server->Next, ++steps) {
         const SOCKET_ADDRESS& address = server->Address;
         if (!address.lpSockaddr || address.iSockaddrLength < static_cast<INT>(sizeof(sockaddr_in)) ||
             address.lpSockaddr->sa_family != AF_INET) {
@@ -226,7 +231,8 @@ void ApplyAdapterLists(DockletInstance* instance, const IP_ADAPTER_INFO* infoLis
         return;
     }
     bool inInfoList = false;
-    for (const IP_ADAPTER_INFO* entry = infoList; entry; entry = entry->Next) {
+    size_t steps = 0;
+    for (const IP_ADAPTER_INFO* entry = infoList; entry && steps < kMaxListEntries; entry = entry->Next, ++steps) {
         if (InfoEntryMatches(entry, instance)) {
             CopyAdapterInfo(entry, instance);
             inInfoList = true;
@@ -238,7 +244,9 @@ void ApplyAdapterLists(DockletInstance* instance, const IP_ADAPTER_INFO* infoLis
         return;
     }
     bool inAddressList = false;
-    for (const IP_ADAPTER_ADDRESSES* entry = addressList; entry; entry = entry->Next) {
+    steps = 0;
+    for (const IP_ADAPTER_ADDRESSES* entry = addressList; entry && steps < kMaxListEntries;
+         entry = entry->Next, ++steps) {
         if (AddressesEntryMatches(entry, instance)) {
             CopyAdapterAddresses(entry, instance);
             inAddressList = true;

@@ -57,6 +57,31 @@ TEST(AdapterDiscovery, FieldsWithoutTerminatorOrWithWildLengthsStayInBounds) {
     EXPECT_EQ(instance->connected, 0);
 }
 
+// A list whose last entry points back into it (adapters or DNS servers) ends the walk.
+TEST(AdapterDiscovery, CyclicListsEnd) {
+    IP_ADAPTER_INFO info{};
+    std::strcpy(info.AdapterName, "{6B29FC40-CA47-1067-B31D-00DD010662DA}");
+    info.Next = &info;
+    IP_ADAPTER_ADDRESSES addresses{};
+    addresses.AdapterName = info.AdapterName;
+    addresses.Next = &addresses;
+    sockaddr_in ipv4{};
+    ipv4.sin_family = AF_INET;
+    ipv4.sin_addr.S_un.S_un_b = {192, 0, 2, 53};
+    IP_ADAPTER_DNS_SERVER_ADDRESS server{};
+    server.Address = {reinterpret_cast<sockaddr*>(&ipv4), sizeof ipv4};
+    server.Next = &server;
+    addresses.FirstDnsServerAddress = &server;
+
+    for (const wchar_t* guid : {L"{00000000-0000-0000-0000-000000000001}", L"{6B29FC40-CA47-1067-B31D-00DD010662DA}"}) {
+        InstancePtr instance = NewInstance(guid);
+        ResetAdapterState(instance.get());
+        ApplyAdapterLists(instance.get(), &info, &addresses);
+        EXPECT_EQ(instance->connected, guid[1] == L'6' ? 1 : 0);
+        EXPECT_STREQ(instance->dnsServer, guid[1] == L'6' ? L"192.0.2.53" : L"");
+    }
+}
+
 // Wine reports the machine's real interfaces; the module must find the first of
 // them exactly as the system lists it.
 TEST(AdapterDiscovery, FindsTheSystemsFirstAdapter) {
