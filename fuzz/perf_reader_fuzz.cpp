@@ -1,13 +1,15 @@
-// Hostile performance data blocks for ReadCounterSample: the test fixtures'
-// valid blocks and generated ones, most of them mutated at the very fields the
-// reader follows (offsets, lengths, counts, parents, code pages), cut short or
-// with bytes flipped. Unmutated blocks must still read their known values.
+// Hostile performance data blocks for the counter reader (one counter, and the
+// sampler's four in one pass): the test fixtures' valid blocks and generated
+// ones, most of them mutated at the very fields the reader follows (offsets,
+// lengths, counts, parents, code pages), cut short or with bytes flipped.
+// Unmutated blocks must still read their known values.
 #include "fuzz_driver.h"
 
 #include "benchmarks/realistic_block.h"
 #include "measure/perf_data_reader.h"
 #include "support/perf_block_builder.h"
 
+#include <cstring>
 #include <string>
 #include <vector>
 
@@ -253,6 +255,26 @@ void CheckKnownValue(FuzzRng& rng, const PerfBlockPlan& plan, PerfBlock block) {
     }
 }
 
+// The sampler reads its four counters in one pass: it must read exactly what
+// four separate reads of the same instance read.
+void CheckOnePass(PerfBlock block, const Query (&queries)[4]) {
+    const Query& first = queries[0];
+    const wchar_t* name = first.nullName ? nullptr : first.name.c_str();
+    RawCounterSample separate[4] = {};
+    RawCounterSample together[4] = {};
+    CounterRequest requests[4];
+    for (int q = 0; q < 4; ++q) {
+        requests[q] = CounterRequest{queries[q].counter, &together[q], false};
+    }
+    ReadCounterSamples(block, first.object, name, requests, 4);
+    for (int q = 0; q < 4; ++q) {
+        const bool read = ReadCounterSample(block, first.object, queries[q].counter, name, &separate[q]);
+        if (read != requests[q].read || std::memcmp(&separate[q], &together[q], sizeof separate[q]) != 0) {
+            Finding("one pass over four counters read otherwise than four reads");
+        }
+    }
+}
+
 void Run(uint64_t seed, uint64_t first, uint64_t count) {
     GuardedArena arena(4u << 20);
     const PerfBlockPlan realistic = RealisticNetworkInterfaceBlock();
@@ -275,12 +297,14 @@ void Run(uint64_t seed, uint64_t first, uint64_t count) {
         if (!mutated && (kind == 0 || clean)) {
             CheckKnownValue(rng, plan, block);
         }
-        for (int q = 0; q < 4; ++q) {
-            const Query query = RandomQuery(rng, plan);
+        Query queries[4];
+        for (Query& query : queries) {
+            query = RandomQuery(rng, plan);
             RawCounterSample sample{};
             ReadCounterSample(block, query.object, query.counter, query.nullName ? nullptr : query.name.c_str(),
                               &sample);
         }
+        CheckOnePass(block, queries);
     }
 }
 
