@@ -123,24 +123,34 @@ TextStyle IconTextStyle(const DockletInstance& instance, const wchar_t* fontName
                      true};
 }
 
-// The bottom of a connected icon: the pictures, then the graph boxes.
-void DrawBottomLayer(GpGraphics* surface, const DockletInstance& instance, int pictures) noexcept {
+void DrawPictures(GpGraphics* surface, const DockletInstance& instance, int pictures) noexcept {
     if (pictures & kSendPicture) {
         DrawPicture(surface, instance.sendImage);
     }
     if (pictures & kRecvPicture) {
         DrawPicture(surface, instance.recvImage);
     }
+}
+
+// The bottom layer of a connected icon: the pictures, then the graph boxes.
+// The boxes lie apart from each other's content, so drawing both before
+// either's content changes no pixel.
+void DrawBottomLayer(GpGraphics* surface, const DockletInstance& instance, int pictures) noexcept {
+    DrawPictures(surface, instance, pictures);
     if (instance.dockletData & kShowGraphs) {
         DrawStandardGraphParts(surface, instance, GraphParts::Boxes, nullptr);
     }
 }
 
-// Everything drawn over the bottom layer.
-void DrawTopLayer(GpGraphics* surface, const TextStyle& style, const DockletInstance& instance,
-                  IconCache* cache) noexcept {
+// A connected icon, over its bottom layer when that is drawn already.
+void DrawConnected(GpGraphics* surface, const TextStyle& style, const DockletInstance& instance, int pictures,
+                   bool bottomDrawn, IconCache* cache) noexcept {
+    if (!bottomDrawn) {
+        DrawPictures(surface, instance, pictures);
+    }
     if (instance.dockletData & kShowGraphs) {
-        DrawStandardGraphParts(surface, instance, GraphParts::Content, cache);
+        DrawStandardGraphParts(surface, instance, bottomDrawn ? GraphParts::Content : GraphParts::BoxesAndContent,
+                               cache);
     }
     DrawReadings(surface, style, instance, cache);
     if (instance.dockletData & kShowIpAddress) {
@@ -212,10 +222,10 @@ GpBitmap* ComposeIcon(const DockletInstance* instance, IconCache* cache) noexcep
     }
     const bool connected = instance->interfaceDescription[0] != L'\0' && instance->connected;
     const int pictures = connected ? PictureBits(*instance) : 0;
-    // A layer made earlier replaces drawing the pictures and graph boxes; with
-    // neither there is nothing under the texts.
-    bool bottomDrawn = !connected || (pictures == 0 && !(instance->dockletData & kShowGraphs));
-    if (cache && !bottomDrawn) {
+    // A kept layer replaces drawing the pictures and graph boxes; without a
+    // cache everything is drawn in its plain order.
+    bool bottomDrawn = false;
+    if (cache && connected && (pictures != 0 || (instance->dockletData & kShowGraphs))) {
         bottomDrawn = PutBottomLayer(bitmap.get(), *instance, pictures, cache);
     }
     const GraphicsOwner graphics = MakeGraphicsFor(bitmap.get());
@@ -233,10 +243,7 @@ GpBitmap* ComposeIcon(const DockletInstance* instance, IconCache* cache) noexcep
     } else if (!instance->connected) {
         DrawIconText(surface, style, L"Not Connected", 4.0, 0, kStateTextHeight, cache);
     } else {
-        if (!bottomDrawn) {
-            DrawBottomLayer(surface, *instance, pictures);
-        }
-        DrawTopLayer(surface, style, *instance, cache);
+        DrawConnected(surface, style, *instance, pictures, bottomDrawn, cache);
     }
     return bitmap.release();
 }
