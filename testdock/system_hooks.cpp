@@ -271,13 +271,13 @@ const Replacement kReplacements[] = {
     {"msvcrt.dll", "free", reinterpret_cast<void*>(&HookFree)},
 };
 
-}  // namespace
-
 // Gives the memory back too: soaks clear the log as they go and measure what remains.
 template <class T>
 void Drop(std::vector<T>& log) {
     std::vector<T>().swap(log);
 }
+
+}  // namespace
 
 void SystemHooks::ClearLog() {
     Drop(timerCalls);
