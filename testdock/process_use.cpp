@@ -3,6 +3,7 @@
 #include <psapi.h>
 #include <winternl.h>
 
+#include <algorithm>
 #include <cstdio>
 #include <cstdlib>
 #include <vector>
@@ -61,6 +62,19 @@ void PrintProcessUse(const char* what, const ProcessUse& before, const ProcessUs
                 "USER objects %lu -> %lu\n",
                 what, before.privateBytes / 1048576.0, after.privateBytes / 1048576.0, before.handles, after.handles,
                 before.gdiObjects, after.gdiObjects, before.userObjects, after.userObjects);
+}
+
+ProcessUse SoakMeter::Report(const char* what, int round, int dockImages) {
+    const ProcessUse use = MeasureProcess();
+    const DWORD now = GetTickCount();
+    std::printf("%s %d: private bytes %.2f MiB, handles %lu, GDI objects %lu, USER objects %lu, dock images %d, "
+                "%.1f ms a round\n",
+                what, round, use.privateBytes / 1048576.0, use.handles, use.gdiObjects, use.userObjects, dockImages,
+                static_cast<double>(now - lastTime_) / std::max(1, round - lastRound_));
+    std::fflush(stdout);
+    lastTime_ = now;
+    lastRound_ = round;
+    return use;
 }
 
 int SoakCount(const char* variable, int fallback) {

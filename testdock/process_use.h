@@ -20,6 +20,18 @@ ProcessUse MeasureProcess();
 // One line "<what>: private bytes a -> b MiB, handles ..., GDI ..., USER ...".
 void PrintProcessUse(const char* what, const ProcessUse& before, const ProcessUse& after);
 
+// Prints what the process holds at points of a soak, one line "<what> <round>:
+// private bytes ..., dock images n, t ms a round", timing the rounds since the
+// previous point.
+class SoakMeter {
+public:
+    ProcessUse Report(const char* what, int round, int dockImages);
+
+private:
+    DWORD lastTime_ = GetTickCount();
+    int lastRound_ = 0;
+};
+
 // How many rounds a soak runs: the positive whole number in the environment
 // variable, else `fallback` (CTest runs short soaks, scripts/soak long ones).
 int SoakCount(const char* variable, int fallback);

@@ -25,6 +25,12 @@ class PerfDataServer {
 public:
     void Push(std::vector<uint8_t> block) { replies_.push_back({std::move(block), ERROR_SUCCESS}); }
     void PushError(LSTATUS error) { replies_.push_back({{}, error}); }
+    // Serves this block from now on and drops the earlier replies, so that a
+    // long soak holds one block instead of every block it served.
+    void Serve(std::vector<uint8_t> block) {
+        replies_.assign(1, {std::move(block), ERROR_SUCCESS});
+        next_ = 0;
+    }
     // Installs this server as the registry script (the server must outlive it).
     void Install(SystemHooks& hooks);
 

@@ -232,6 +232,12 @@ void TestDock::Destroy(Icon& icon) {
     }
 }
 
+void TestDock::Recreate(Icon& icon, const char* iniFile, const char* iniSection) {
+    Destroy(icon);
+    icon.destroyed = false;
+    icon.instance = entry_->onCreate ? entry_->onCreate(icon.hwnd, module_, iniFile, iniSection) : nullptr;
+}
+
 void TestDock::Tick(Icon& icon, UINT_PTR timerId) { Message(icon, WM_TIMER, timerId, 0); }
 
 void TestDock::Message(Icon& icon, UINT message, WPARAM wParam, LPARAM lParam, HWND window) {

@@ -79,6 +79,9 @@ public:
     // Creates an icon with its window; null INI names for a fresh icon.
     Icon& CreateIcon(const char* iniFile = nullptr, const char* iniSection = nullptr);
     void Destroy(Icon& icon);
+    // Destroys the icon's instance and creates a new one in the same window
+    // from the named settings, as a dock does when it reloads an icon.
+    void Recreate(Icon& icon, const char* iniFile, const char* iniSection);
 
     void Tick(Icon& icon, UINT_PTR timerId);
     // Forwards a window message; window is what the dock passes along (the icon's own when null).
