@@ -77,8 +77,10 @@ TEST_F(SoakAboutBox, ThousandOpeningsLeakNoMemoryOrHandles) {
     EXPECT_EQ(closed, kOpenings);
     ASSERT_GT(before.handles, 0u) << "the handle table could not be read";
     EXPECT_LE(after.handles, before.handles + 4);
-    // A leaked logo bitmap alone is 36 KiB per opening, 32 MiB in all.
-    EXPECT_LT(after.privateBytes, before.privateBytes + 512 * 1024);
+    // A leaked logo bitmap alone is 36 KiB per opening, 32 MiB in all. 32-bit
+    // Wine's heap moves in steps (seen: 1 MiB up or down between the same
+    // openings, depending on what ran before), which a tighter bound trips on.
+    EXPECT_LT(after.privateBytes, before.privateBytes + 4 * 1048576);
     EXPECT_LE(after.gdiObjects + after.userObjects, before.gdiObjects + before.userObjects + 4);
 }
 
