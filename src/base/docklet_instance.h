@@ -12,6 +12,7 @@ template <typename T>
 class Warr;
 struct HostImage;
 struct IconCache;
+struct ExternalLookup;
 
 // dockletData: what the icon shows.
 constexpr uint32_t kShowUploadRate = 1;
@@ -34,6 +35,17 @@ constexpr uint32_t kDefaultDockletData = kShowUploadRate | kShowDownloadRate | k
 constexpr uint32_t kDefaultLabelData = kLabelTotal;
 
 constexpr int kHistoryCapacity = 116;
+
+// The modal windows an icon has open. A dock may destroy the icon from inside
+// any of their loops; destruction closes each one that is open.
+struct OpenWindows {
+    int32_t menu;          // the context menu is tracking
+    int32_t sheet;         // the settings sheet is running (its window may not exist yet)
+    HWND sheetWindow;      // the sheet's frame, once its first page is up
+    HWND colorDialog;      // a colour dialog a sheet page opened
+    HWND infoDialog;
+    HWND aboutDialog;
+};
 
 struct DockletInstance {
     // Handles
@@ -113,6 +125,16 @@ struct DockletInstance {
 
     // What the icon's drawing keeps between ticks; null draws everything afresh.
     IconCache* iconCache;
+
+    // Lifetime. The dock may call OnDestroy while a call of the module on the
+    // same icon is still on the stack; the record then lives, marked destroyed,
+    // until the outermost of those calls returns.
+    OpenWindows open;
+    int32_t callDepth;
+    int32_t destroyed;
+
+    // The external address lookup this icon started last, if it still runs.
+    ExternalLookup* lookup;
 };
 
 // The record is allocated zero-filled and copied byte for byte by the settings sheet.
