@@ -9,8 +9,12 @@
 
 #include <winhttp.h>
 
+#include <malloc.h>
+
 #include <cstdlib>
+#include <cstring>
 #include <memory>
+#include <mutex>
 
 namespace testdock {
 namespace {
@@ -24,8 +28,11 @@ struct Originals {
     decltype(&::GetAdaptersAddresses) getAdaptersAddresses = &::GetAdaptersAddresses;
     decltype(&::ShellExecuteW) shellExecuteW = &::ShellExecuteW;
     decltype(&::TrackPopupMenu) trackPopupMenu = &::TrackPopupMenu;
+    decltype(&::SetForegroundWindow) setForegroundWindow = &::SetForegroundWindow;
+    decltype(&::PostMessageW) postMessageW = &::PostMessageW;
     decltype(&::GetCursorPos) getCursorPos = &::GetCursorPos;
     decltype(&::DialogBoxParamW) dialogBoxParamW = &::DialogBoxParamW;
+    decltype(&::ChooseColorW) chooseColorW = &::ChooseColorW;
     decltype(&::GetProcAddress) getProcAddress = &::GetProcAddress;
     decltype(&Gdiplus::GdiplusStartup) gdiplusStartup = &Gdiplus::GdiplusStartup;
     decltype(&Gdiplus::GdiplusShutdown) gdiplusShutdown = &Gdiplus::GdiplusShutdown;
@@ -40,14 +47,33 @@ Originals& Real() {
 
 std::wstring OrEmpty(const wchar_t* text) { return text ? text : L""; }
 
+void LogWindowCall(const char* function, HWND hwnd, UINT message = 0) {
+    Hooks().windowCalls.push_back({function, hwnd, message});
+    if (Hooks().onWindowCall) {
+        Hooks().onWindowCall(Hooks().windowCalls.back());
+    }
+}
+
 UINT_PTR WINAPI HookSetTimer(HWND hwnd, UINT_PTR id, UINT period, TIMERPROC procedure) {
     Hooks().timerCalls.push_back({true, hwnd, id, period});
+    LogWindowCall("SetTimer", hwnd);
     return Real().setTimer(hwnd, id, period, procedure);
 }
 
 BOOL WINAPI HookKillTimer(HWND hwnd, UINT_PTR id) {
     Hooks().timerCalls.push_back({false, hwnd, id, 0});
+    LogWindowCall("KillTimer", hwnd);
     return Real().killTimer(hwnd, id);
+}
+
+BOOL WINAPI HookSetForegroundWindow(HWND hwnd) {
+    LogWindowCall("SetForegroundWindow", hwnd);
+    return Real().setForegroundWindow(hwnd);
+}
+
+BOOL WINAPI HookPostMessageW(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam) {
+    LogWindowCall("PostMessageW", hwnd, message);
+    return Real().postMessageW(hwnd, message, wParam, lParam);
 }
 
 LSTATUS WINAPI HookRegQueryValueExW(HKEY key, LPCWSTR name, LPDWORD reserved, LPDWORD type, LPBYTE data,
@@ -115,7 +141,13 @@ std::vector<MenuEntry> ReadMenu(HMENU menu) {
 }
 
 BOOL WINAPI HookTrackPopupMenu(HMENU menu, UINT flags, int x, int y, int reserved, HWND owner, const RECT* rect) {
-    MenuCall call{flags, x, y, owner, ReadMenu(menu)};
+    bool forward = false;
+    for (const WindowCall& call : Hooks().windowCalls) {
+        if (call.function == "SetForegroundWindow") {
+            forward = call.hwnd == owner;
+        }
+    }
+    MenuCall call{flags, x, y, owner, ReadMenu(menu), forward};
     Hooks().menuCalls.push_back(call);
     if (Hooks().trackPopupMenu) {
         return static_cast<BOOL>(Hooks().trackPopupMenu(call));
@@ -152,6 +184,9 @@ BOOL WINAPI HookChooseColorW(LPCHOOSECOLORW record) {
     }
     ColorDialogCall call{record->hwndOwner, record->rgbResult, record->Flags, record->lStructSize, allZero};
     Hooks().colorDialogCalls.push_back(call);
+    if (!Hooks().chooseColor && Hooks().realColorDialog) {
+        return Real().chooseColorW(record);
+    }
     COLORREF chosen = record->rgbResult;
     if (Hooks().chooseColor && Hooks().chooseColor(call, &chosen)) {
         record->rgbResult = chosen;
@@ -212,6 +247,24 @@ int WINAPI HookWideCharToMultiByte(UINT codePage, DWORD flags, LPCWCH text, int 
     return Real().wideCharToMultiByte(codePage, flags, text, length, out, outSize, defaultChar, usedDefaultChar);
 }
 
+// The module's heap is also used by threads of its own.
+std::mutex& HeapLock() {
+    static std::mutex lock;
+    return lock;
+}
+
+struct FreedBlock {
+    unsigned char* start;
+    size_t size;
+};
+
+std::vector<FreedBlock>& FreedBlocks() {
+    static std::vector<FreedBlock> blocks;
+    return blocks;
+}
+
+constexpr unsigned char kFreedFill = 0xDD;
+
 BOOL WINAPI HookWinHttpReadData(HINTERNET request, LPVOID buffer, DWORD size, LPDWORD read) {
     ++Hooks().httpReads;
     const BOOL result = Real().winHttpReadData(request, buffer, size, read);
@@ -220,6 +273,7 @@ BOOL WINAPI HookWinHttpReadData(HINTERNET request, LPVOID buffer, DWORD size, LP
 }
 
 void* Tracked(void* block) {
+    const std::lock_guard<std::mutex> held(HeapLock());
     if (block && Hooks().trackAllocations) {
         ++Hooks().trackedAllocations;
         Hooks().liveAllocations.insert(block);
@@ -241,13 +295,21 @@ void* __cdecl HookCalloc(size_t count, size_t size) { return Tracked(std::calloc
 void* __cdecl HookRealloc(void* block, size_t size) {
     void* moved = std::realloc(block, size);
     if (block && (moved || size == 0)) {
+        const std::lock_guard<std::mutex> held(HeapLock());
         Hooks().liveAllocations.erase(block);
     }
     return Tracked(moved);
 }
 
 void __cdecl HookFree(void* block) {
+    const std::lock_guard<std::mutex> held(HeapLock());
     Hooks().liveAllocations.erase(block);
+    if (block && Hooks().keepFreedBlocks) {
+        const size_t size = _msize(block);
+        std::memset(block, kFreedFill, size);
+        FreedBlocks().push_back({static_cast<unsigned char*>(block), size});
+        return;
+    }
     std::free(block);
 }
 
@@ -266,6 +328,8 @@ const Replacement kReplacements[] = {
     {"iphlpapi.dll", "GetAdaptersAddresses", reinterpret_cast<void*>(&HookGetAdaptersAddresses)},
     {"shell32.dll", "ShellExecuteW", reinterpret_cast<void*>(&HookShellExecuteW)},
     {"user32.dll", "TrackPopupMenu", reinterpret_cast<void*>(&HookTrackPopupMenu)},
+    {"user32.dll", "SetForegroundWindow", reinterpret_cast<void*>(&HookSetForegroundWindow)},
+    {"user32.dll", "PostMessageW", reinterpret_cast<void*>(&HookPostMessageW)},
     {"user32.dll", "GetCursorPos", reinterpret_cast<void*>(&HookGetCursorPos)},
     {"user32.dll", "DialogBoxParamW", reinterpret_cast<void*>(&HookDialogBoxParamW)},
     {"comdlg32.dll", "ChooseColorW", reinterpret_cast<void*>(&HookChooseColorW)},
@@ -301,8 +365,30 @@ void SystemHooks::ClearLog() {
     failedAllocations = 0;
     httpReads = 0;
     Drop(hostLookups);
+    Drop(windowCalls);
     Drop(gdiplusStartups);
     Drop(gdiplusShutdowns);
+}
+
+bool SystemHooks::FreedBlocksUntouched() const {
+    const std::lock_guard<std::mutex> held(HeapLock());
+    for (const FreedBlock& block : FreedBlocks()) {
+        for (size_t i = 0; i < block.size; ++i) {
+            if (block.start[i] != kFreedFill) {
+                return false;
+            }
+        }
+    }
+    return true;
+}
+
+void SystemHooks::ReleaseFreedBlocks() {
+    const std::lock_guard<std::mutex> held(HeapLock());
+    keepFreedBlocks = false;
+    for (const FreedBlock& block : FreedBlocks()) {
+        std::free(block.start);
+    }
+    Drop(FreedBlocks());
 }
 
 SystemHooks& Hooks() {

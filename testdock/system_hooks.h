@@ -45,6 +45,16 @@ struct MenuCall {
     int y;
     HWND owner;
     std::vector<MenuEntry> entries;
+    // The module's last SetForegroundWindow before the menu named its owner.
+    bool ownerBroughtForward;
+};
+
+// A call of the module on a window: SetTimer, KillTimer, PostMessageW,
+// SetForegroundWindow.
+struct WindowCall {
+    std::string function;
+    HWND hwnd;
+    UINT message;  // PostMessageW only
 };
 
 struct DialogCall {
@@ -95,6 +105,7 @@ struct SystemHooks {
     int adaptersInfoCalls = 0;
     int adaptersAddressesCalls = 0;
     std::vector<std::string> hostLookups;  // names looked up in the dock's executable
+    std::vector<WindowCall> windowCalls;
     std::vector<GdiplusStartupCall> gdiplusStartups;
     std::vector<ULONG_PTR> gdiplusShutdowns;  // tokens
 
@@ -107,8 +118,10 @@ struct SystemHooks {
     DialogScript dialogBox;  // empty: the dialog really shows
     // Where the module finds the mouse (the real cursor when unset).
     std::optional<POINT> cursor;
-    // Without a script the colour dialog is cancelled at once.
+    // Without a script the colour dialog is cancelled at once, unless it is
+    // to really show.
     ColorDialogScript chooseColor;
+    bool realColorDialog = false;
     // A GDI+ start-up status to report instead of starting (0: really start).
     int failGdiplusStartupWith = 0;
     // Allocation failure on demand: each WinHttpReadData of the module arms this
@@ -123,6 +136,14 @@ struct SystemHooks {
     bool trackAllocations = false;
     std::set<void*> liveAllocations;
     int trackedAllocations = 0;
+    // Freed blocks kept filled with 0xDD instead of freed, so that a write to
+    // freed memory shows (FreedBlocksUntouched) and a pointer read from it is
+    // wild; ReleaseFreedBlocks really frees them.
+    bool keepFreedBlocks = false;
+    bool FreedBlocksUntouched() const;
+    void ReleaseFreedBlocks();
+    // Told of every window call (and where the dock keeps its icons).
+    std::function<void(const WindowCall&)> onWindowCall;
     // Host callbacks that look missing to the module.
     std::set<std::string> missingHostFunctions;
     // Without a script, really run commands and really track menus (the

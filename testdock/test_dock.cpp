@@ -139,6 +139,11 @@ TestDock::TestDock(const std::wstring& modulePath) : entry_(new EntryPoints{}) {
         return;
     }
     hooks_ = std::make_unique<InstalledHooks>(module_);
+    Hooks().onWindowCall = [this](const WindowCall& call) {
+        if (Icon* icon = FindIcon(call.hwnd); icon && icon->destroyed) {
+            icon->afterDestroy.push_back(call.function);
+        }
+    };
     EntryPoints& e = *entry_;
     e.onGetInformation = Find<OnGetInformationFn>(module_, "OnGetInformation");
     e.onCreate = Find<OnCreateFn>(module_, "OnCreate");
@@ -168,6 +173,7 @@ TestDock::~TestDock() {
         DestroyWindow(icon->hwnd);
     }
     hooks_.reset();
+    Hooks().onWindowCall = nullptr;
     if (module_) {
         FreeLibrary(module_);
     }
@@ -295,6 +301,9 @@ Icon* TestDock::FindIcon(HWND hwnd) {
 
 void TestDock::Record(HWND hwnd, Event event) {
     if (Icon* icon = FindIcon(hwnd)) {
+        if (icon->destroyed) {
+            icon->afterDestroy.push_back(EventName(event.kind));
+        }
         icon->events.push_back(std::move(event));
     } else {
         looseEvents.push_back(std::move(event));
@@ -367,10 +376,13 @@ void TestDock::OnGetRelativeFolder(HWND hwnd, char* buffer) {
 }
 
 void TestDock::OnRemoveSelf(HWND hwnd, WPARAM flag) {
+    Record(hwnd, {EventKind::RemoveSelf, "", static_cast<long long>(flag)});
     if (Icon* icon = FindIcon(hwnd)) {
         icon->removeRequested = true;
+        if (destroyOnRemoveSelf) {
+            Destroy(*icon);
+        }
     }
-    Record(hwnd, {EventKind::RemoveSelf, "", static_cast<long long>(flag)});
 }
 
 std::wstring TestDock::BaseImagePath(const Icon& icon) const { return Widen(rootFolder + icon.imageFile); }

@@ -46,6 +46,10 @@ struct Icon {
     std::string imageFile;  // base image, relative to the root folder
     MsvcImageLayout* overlay = nullptr;  // the dock owns it; freed when replaced
     bool removeRequested = false;
+    // What reached the dock or the icon's window after OnDestroy returned:
+    // host callbacks by name, window calls as "SetTimer" and the like. A dock
+    // forgets the icon then, so anything here is a fault of the module.
+    std::vector<std::string> afterDestroy;
 
     std::vector<const Event*> EventsOf(EventKind kind) const;
     int Count(EventKind kind) const;
@@ -123,6 +127,9 @@ public:
 
     // The one dock that receives callbacks.
     static TestDock* Active();
+
+    // Removes the icon at once, inside DockletRemoveSelf, as some docks do.
+    bool destroyOnRemoveSelf = false;
 
     // Loads seen by the dock for images that belong to no icon.
     std::vector<Event> looseEvents;

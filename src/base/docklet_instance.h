@@ -42,7 +42,7 @@ struct OpenWindows {
     int32_t menu;          // the context menu is tracking
     int32_t sheet;         // the settings sheet is running (its window may not exist yet)
     HWND sheetWindow;      // the sheet's frame, once its first page is up
-    HWND colorDialog;      // a colour dialog a sheet page opened
+    int32_t colorDialog;   // a sheet page's colour dialog is up
     HWND infoDialog;
     HWND aboutDialog;
 };

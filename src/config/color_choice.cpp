@@ -2,7 +2,7 @@
 
 #include <commdlg.h>
 
-bool ChooseColorFor(HWND owner, COLORREF* color) noexcept {
+bool ChooseColorFor(HWND owner, COLORREF* color, int32_t* shown) noexcept {
     COLORREF customColors[16] = {};
     CHOOSECOLORW choice{};
     choice.lStructSize = sizeof choice;
@@ -10,7 +10,14 @@ bool ChooseColorFor(HWND owner, COLORREF* color) noexcept {
     choice.rgbResult = *color;
     choice.lpCustColors = customColors;
     choice.Flags = CC_RGBINIT | CC_FULLOPEN;
-    if (ChooseColorW(&choice) != TRUE) {
+    if (shown) {
+        *shown = 1;
+    }
+    const BOOL chosen = ChooseColorW(&choice);
+    if (shown) {
+        *shown = 0;
+    }
+    if (chosen != TRUE) {
         return false;
     }
     *color = choice.rgbResult;

@@ -31,6 +31,9 @@ constexpr int kGraphRows = 4;
 struct ConfigExchange {
     int32_t result;
     DockletInstance* working;
+    // The icon the sheet edits, told of the sheet's windows so that the dock
+    // can destroy the icon while they are open; null for a sheet of no icon.
+    DockletInstance* live;
     FontPageState font;
     GraphRowState graphRows[kGraphRows];
 };

@@ -16,7 +16,9 @@ MallocOwner<T> AllocateZeroed() noexcept {
     return MallocOwner<T>(static_cast<T*>(std::calloc(1, sizeof(T))));
 }
 
-// Runs the sheet on a working copy and commits it when a page committed last.
+// Runs the sheet on a working copy and commits it when a page committed last,
+// unless the dock destroyed the icon meanwhile: then the sheet ended as if
+// cancelled, and a page that was never shown may not have heard of it.
 void ConfigureInstance(HWND placeholder, DockletInstance* live) noexcept {
     CenterWindowOnScreen(placeholder);
     const MallocOwner<ConfigExchange> exchange = AllocateZeroed<ConfigExchange>();
@@ -25,9 +27,13 @@ void ConfigureInstance(HWND placeholder, DockletInstance* live) noexcept {
         return;
     }
     exchange.get()->working = working.get();
+    exchange.get()->live = live;
     FillWorkingCopy(*live, *working.get());
+    live->open.sheet = 1;
     ShowConfigSheet(live->hInstance, placeholder, *exchange.get());
-    if (exchange.get()->result == kExchangeCommitted) {
+    live->open.sheet = 0;
+    live->open.sheetWindow = nullptr;
+    if (exchange.get()->result == kExchangeCommitted && !live->destroyed) {
         CommitWorkingCopy(live, *working.get());
     }
 }

@@ -80,7 +80,8 @@ void OnFontCommand(HWND page, ConfigExchange& exchange, WORD id, WORD code) {
     } else if (id == IDC_SIZE_BOX && code == EN_CHANGE) {
         state.size = SizeInBox(page);
         RedrawSample(page, state);
-    } else if (id == IDC_CHOOSE_COLOR && ChooseColorFor(exchange.working->hwndDocklet, &state.color)) {
+    } else if (id == IDC_CHOOSE_COLOR &&
+               ChooseColorFor(exchange.working->hwndDocklet, &state.color, ColorDialogSlot(exchange))) {
         RedrawSample(page, state);
     }
 }

@@ -51,7 +51,8 @@ void StoreGraphPage(HWND page, ConfigExchange& exchange) {
 void OnColorButton(HWND page, ConfigExchange& exchange, WORD id) {
     DockletInstance& working = *exchange.working;
     for (int i = 0; i < kGraphRows; ++i) {
-        if (kRows[i].button == id && ChooseColorFor(working.hwndDocklet, &exchange.graphRows[i].color)) {
+        if (kRows[i].button == id && ChooseColorFor(working.hwndDocklet, &exchange.graphRows[i].color,
+                                                  ColorDialogSlot(exchange))) {
             working.*kRows[i].color = exchange.graphRows[i].color;
             DrawGraphPreview(page, IDC_SAMPLE, working);
         }

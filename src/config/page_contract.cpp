@@ -5,7 +5,15 @@
 
 INT_PTR KeepPageRecord(HWND page, LPARAM pageRecord) noexcept {
     SetWindowLongPtrW(page, DWLP_USER, pageRecord);
+    const ConfigExchange* exchange = ExchangeOf(page);
+    if (exchange && exchange->live) {
+        exchange->live->open.sheetWindow = GetParent(page);
+    }
     return TRUE;
+}
+
+int32_t* ColorDialogSlot(ConfigExchange& exchange) noexcept {
+    return exchange.live ? &exchange.live->open.colorDialog : nullptr;
 }
 
 ConfigExchange* ExchangeOf(HWND page) noexcept {

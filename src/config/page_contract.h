@@ -12,8 +12,12 @@ struct PageHandlers {
     void (*store)(HWND page, ConfigExchange& exchange);
 };
 
-// WM_INITDIALOG: keeps the page record, whose lParam is the sheet's exchange.
+// WM_INITDIALOG: keeps the page record, whose lParam is the sheet's exchange,
+// and tells the icon which window its sheet is.
 INT_PTR KeepPageRecord(HWND page, LPARAM pageRecord) noexcept;
+
+// Where the icon notes that a page's colour dialog is up (null without an icon).
+int32_t* ColorDialogSlot(ConfigExchange& exchange) noexcept;
 
 // The exchange of the page's sheet; null before WM_INITDIALOG.
 ConfigExchange* ExchangeOf(HWND page) noexcept;

@@ -26,8 +26,9 @@ MenuOwner CreateMenuFrom(const ContextMenuEntries& entries) noexcept {
     return menu;
 }
 
-// The chosen id, or 0 when the menu was dismissed. The menu is gone on return.
-UINT TrackContextMenu(const DockletInstance* instance) noexcept {
+// The chosen id, or 0 when the menu was dismissed or the icon destroyed
+// meanwhile. The menu is gone on return.
+UINT TrackContextMenu(DockletInstance* instance) noexcept {
     const MenuOwner menu = CreateMenuFrom(BuildContextMenuEntries(instance->dockletData, instance->labelData));
     if (!menu) {
         return 0;
@@ -35,9 +36,19 @@ UINT TrackContextMenu(const DockletInstance* instance) noexcept {
     POINT cursor{};
     GetCursorPos(&cursor);
     host::DockletLockMouseEffect(instance->hwndDocklet, TRUE);
+    // Microsoft's rule for popup menus: the owner in the foreground before,
+    // a message to it after, or a click elsewhere does not close the menu.
+    SetForegroundWindow(instance->hwndDocklet);
+    instance->open.menu = 1;
     const BOOL chosen =
         TrackPopupMenu(menu.get(), TPM_RETURNCMD, cursor.x, cursor.y, 0, instance->hwndDocklet, nullptr);
+    instance->open.menu = 0;
+    // The dock has forgotten an icon it destroyed during the menu.
+    if (instance->destroyed) {
+        return 0;
+    }
     host::DockletLockMouseEffect(instance->hwndDocklet, FALSE);
+    PostMessageW(instance->hwndDocklet, WM_NULL, 0, 0);
     return chosen > 0 ? static_cast<UINT>(chosen) : 0;
 }
 
@@ -89,6 +100,9 @@ void ActOnMenuChoice(DockletInstance* instance, UINT id) noexcept {
 }
 
 void ShowContextMenu(DockletInstance* instance) noexcept {
+    if (instance->open.menu) {
+        return;
+    }
     if (const UINT chosen = TrackContextMenu(instance)) {
         ActOnMenuChoice(instance, chosen);
     }

@@ -1,6 +1,7 @@
 #include "core/dialogs.h"
 
 #include "core/exports.h"
+#include "core/open_windows.h"
 
 namespace {
 
@@ -11,14 +12,26 @@ INT_PTR OpenDialog(DockletInstance* instance, int templateId, DLGPROC procedure)
 
 }  // namespace
 
+// A dock may ask again while the icon's window is up (its loop passes the
+// dock's messages on): the open one comes to the front instead of a second.
 INT_PTR OpenConfigureDialog(DockletInstance* instance) noexcept {
+    if (instance->open.sheet) {
+        RaiseIfOpen(instance->open.sheetWindow);
+        return 0;
+    }
     return OpenDialog(instance, IDD_PLACEHOLDER, &ConfigureDocklet);
 }
 
 INT_PTR OpenInfoDialog(DockletInstance* instance) noexcept {
+    if (RaiseIfOpen(instance->open.infoDialog)) {
+        return 0;
+    }
     return OpenDialog(instance, IDD_NETWORK_INFO, &InfoDocklet);
 }
 
 INT_PTR OpenAboutDialog(DockletInstance* instance) noexcept {
+    if (RaiseIfOpen(instance->open.aboutDialog)) {
+        return 0;
+    }
     return OpenDialog(instance, IDD_ABOUT, &AboutDocklet);
 }

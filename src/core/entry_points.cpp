@@ -34,6 +34,28 @@ void Guarded(Body&& body) noexcept {
     }
 }
 
+// A call on one icon: nothing for an icon the dock has already destroyed (a
+// call that nests inside one of ours may still reach it), and the record stays
+// until the outermost call on it returns.
+template <typename Result, typename Body>
+Result OnIcon(DockletInstance* instance, Result fallback, Body&& body) noexcept {
+    if (!instance || instance->destroyed) {
+        return fallback;
+    }
+    EnterCall(instance);
+    const Result result = Guarded<Result>(fallback, [&] { return std::forward<Body>(body)(); });
+    LeaveCall(instance);
+    return result;
+}
+
+template <typename Body>
+void OnIcon(DockletInstance* instance, Body&& body) noexcept {
+    OnIcon<int>(instance, 0, [&] {
+        std::forward<Body>(body)();
+        return 0;
+    });
+}
+
 }  // namespace
 
 extern "C" {
@@ -56,53 +78,33 @@ void* WINAPI OnCreate(HWND hwndDocklet, HINSTANCE hInstance, const char* iniFile
 }
 
 void WINAPI OnSave(DockletInstance* instance, const char* iniFile, const char* iniSection, BOOL) {
-    Guarded([&] {
-        if (instance) {
-            SaveSettings(instance, iniFile, iniSection);
-        }
-    });
+    OnIcon(instance, [&] { SaveSettings(instance, iniFile, iniSection); });
 }
 
 BOOL WINAPI OnExportFiles(DockletInstance* instance, char* fileOut, int index) {
-    return Guarded<BOOL>(FALSE, [&] { return instance && ExportFiles(instance, fileOut, index) ? TRUE : FALSE; });
+    return OnIcon<BOOL>(instance, FALSE, [&] { return ExportFiles(instance, fileOut, index) ? TRUE : FALSE; });
 }
 
 void WINAPI OnDestroy(DockletInstance* instance, HWND) {
-    Guarded([&] {
-        if (instance) {
-            DestroyInstance(instance);
-        }
-    });
+    OnIcon(instance, [&] { DestroyInstance(instance); });
 }
 
 void WINAPI OnProcessMessage(DockletInstance* instance, HWND, UINT message, WPARAM wParam, LPARAM) {
-    Guarded([&] {
-        if (instance) {
-            DispatchMessageToInstance(instance, message, wParam);
-        }
-    });
+    OnIcon(instance, [&] { DispatchMessageToInstance(instance, message, wParam); });
 }
 
 BOOL WINAPI OnLeftButtonClick(DockletInstance* instance, POINT*, SIZE*) {
-    Guarded([&] {
-        if (instance) {
-            RunConfiguredCommand(instance);
-        }
-    });
+    OnIcon(instance, [&] { RunConfiguredCommand(instance); });
     return TRUE;
 }
 
 BOOL WINAPI OnRightButtonClick(DockletInstance* instance, POINT*, SIZE*) {
-    Guarded([&] {
-        if (instance) {
-            ShowContextMenu(instance);
-        }
-    });
+    OnIcon(instance, [&] { ShowContextMenu(instance); });
     return TRUE;
 }
 
 INT_PTR WINAPI OnInfo(DockletInstance* instance) {
-    return Guarded<INT_PTR>(-1, [&] { return instance ? OpenInfoDialog(instance) : -1; });
+    return OnIcon<INT_PTR>(instance, -1, [&] { return OpenInfoDialog(instance); });
 }
 
 BOOL WINAPI OnLeftButtonHeld(DockletInstance* instance, POINT*, SIZE*) {
@@ -113,11 +115,11 @@ BOOL WINAPI OnLeftButtonHeld(DockletInstance* instance, POINT*, SIZE*) {
 BOOL WINAPI OnDoubleClick(DockletInstance*, POINT*, SIZE*) { return FALSE; }
 
 INT_PTR WINAPI OnConfigure(DockletInstance* instance) {
-    return Guarded<INT_PTR>(-1, [&] { return instance ? OpenConfigureDialog(instance) : -1; });
+    return OnIcon<INT_PTR>(instance, -1, [&] { return OpenConfigureDialog(instance); });
 }
 
 INT_PTR WINAPI OnAbout(DockletInstance* instance) {
-    return Guarded<INT_PTR>(-1, [&] { return instance ? OpenAboutDialog(instance) : -1; });
+    return OnIcon<INT_PTR>(instance, -1, [&] { return OpenAboutDialog(instance); });
 }
 
 INT_PTR WINAPI ConfigureDocklet(HWND dialog, UINT message, WPARAM wParam, LPARAM lParam) {

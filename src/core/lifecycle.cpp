@@ -1,7 +1,8 @@
 #include "core/lifecycle.h"
 
-#include "core/gdiplus_session.h"
 #include "base/host_api.h"
+#include "core/gdiplus_session.h"
+#include "core/open_windows.h"
 #include "core/refresh.h"
 #include "core/settings.h"
 #include "core/timers.h"
@@ -65,8 +66,15 @@ void DispatchMessageToInstance(DockletInstance* instance, UINT message, WPARAM w
 }
 
 void DestroyInstance(DockletInstance* instance) noexcept {
+    instance->destroyed = 1;
     // A timer message still queued for the window must find no timer to deliver.
     StopBothTimers(instance);
+    CloseOpenWindows(instance);
+}
+
+namespace {
+
+void FreeInstance(DockletInstance* instance) noexcept {
     DestroyRateHistories(instance);
     ReleaseImageSet(instance);
     DestroyIconCache(instance->iconCache);
@@ -76,5 +84,15 @@ void DestroyInstance(DockletInstance* instance) noexcept {
     // fetch per icon per second) until the last icon goes.
     if (--liveInstances == 0) {
         ClosePerformanceData();
+    }
+}
+
+}  // namespace
+
+void EnterCall(DockletInstance* instance) noexcept { ++instance->callDepth; }
+
+void LeaveCall(DockletInstance* instance) noexcept {
+    if (--instance->callDepth == 0 && instance->destroyed) {
+        FreeInstance(instance);
     }
 }

@@ -86,6 +86,10 @@ void RefreshDisplay(DockletInstance* instance) noexcept {
 }
 
 void Refresh(DockletInstance* instance, RefreshScope scope) noexcept {
+    // Nothing more reaches the dock, nor the icon's window, once it destroyed the icon.
+    if (instance->destroyed) {
+        return;
+    }
     if (scope == RefreshScope::AdapterAndDisplay) {
         RefreshAdapterState(instance);
     }

@@ -1,13 +1,28 @@
 #include "info/about_dialog.h"
 
+#include "base/docklet_instance.h"
 #include "base/owners.h"
 #include "base/window_placement.h"
 
 #include <cwchar>
 
-INT_PTR AboutDialogProc(HWND dialog, UINT message, WPARAM wParam, LPARAM) {
+namespace {
+
+// The icon knows its About box while it is up, so that the dock can destroy
+// the icon from inside the box's loop.
+void NoteOpenBox(HWND dialog, HWND shown) noexcept {
+    if (auto* instance = reinterpret_cast<DockletInstance*>(GetWindowLongPtrW(dialog, DWLP_USER))) {
+        instance->open.aboutDialog = shown;
+    }
+}
+
+}  // namespace
+
+INT_PTR AboutDialogProc(HWND dialog, UINT message, WPARAM wParam, LPARAM lParam) {
     switch (message) {
         case WM_INITDIALOG: {
+            SetWindowLongPtrW(dialog, DWLP_USER, lParam);
+            NoteOpenBox(dialog, dialog);
             CenterWindowOnScreen(dialog);
             wchar_t title[500];
             std::swprintf(title, sizeof title / sizeof title[0], L"About %ls v%ls", L"Vantrel Docklet", L"0.1.0.5g");
@@ -23,6 +38,7 @@ INT_PTR AboutDialogProc(HWND dialog, UINT message, WPARAM wParam, LPARAM) {
             }
             return FALSE;
         case WM_DESTROY: {
+            NoteOpenBox(dialog, nullptr);
             // The picture control loaded the logo from the template but does not
             // free it on every system; taking it back frees it exactly once.
             const BitmapHandleOwner logo(

@@ -50,10 +50,20 @@ void FillDialog(HWND dialog, DockletInstance& instance) {
 INT_PTR InfoDialogProc(HWND dialog, UINT message, WPARAM wParam, LPARAM lParam) {
     if (message == WM_INITDIALOG) {
         if (auto* instance = reinterpret_cast<DockletInstance*>(lParam)) {
+            // The icon knows its dialog while it is up, so that the dock can
+            // destroy the icon from inside the dialog's loop.
+            SetWindowLongPtrW(dialog, DWLP_USER, lParam);
+            instance->open.infoDialog = dialog;
             FillDialog(dialog, *instance);
             return FALSE;
         }
         return TRUE;
+    }
+    if (message == WM_DESTROY) {
+        if (auto* instance = reinterpret_cast<DockletInstance*>(GetWindowLongPtrW(dialog, DWLP_USER))) {
+            instance->open.infoDialog = nullptr;
+        }
+        return FALSE;
     }
     if (message == WM_DRAWITEM && wParam == IDC_INFO_LOGO) {
         DrawLogo(*reinterpret_cast<const DRAWITEMSTRUCT*>(lParam));

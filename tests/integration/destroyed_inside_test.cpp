@@ -1,0 +1,145 @@
+// A dock destroys an icon whenever it likes, also from inside the menu, sheet
+// or dialogs the icon has open: each closes by itself, the icon gets nothing
+// more from the dock's point of view, and its freed record is never touched.
+#include "sheet_fixture.h"
+
+#include "base/docklet_instance.h"
+#include "dialog_driver.h"
+#include "local_web_server.h"
+
+#include <optional>
+
+namespace vantrel_test {
+namespace {
+
+constexpr UINT kShowIpAddressEntry = 9;
+constexpr UINT kRemoveEntry = 14;
+constexpr int kFontColorButton = 1052;
+constexpr int kHideLabelBox = 1023;
+
+class DestroyedInsideTest : public SheetTest {
+protected:
+    void SetUp() override {
+        SheetTest::SetUp();
+        Hooks().keepFreedBlocks = true;
+    }
+
+    void TearDown() override {
+        EXPECT_TRUE(Hooks().FreedBlocksUntouched()) << "freed memory was written to";
+        Hooks().ReleaseFreedBlocks();
+        SheetTest::TearDown();
+    }
+
+    // Destroys the icon from inside a module's modal loop and notes when.
+    void DestroyNow(Icon& icon) {
+        destroyedAt = GetTickCount();
+        dock->Destroy(icon);
+    }
+
+    // The module's call returned soon after the destruction, with nothing
+    // reaching the dock or the window for the icon afterwards.
+    void ExpectDoneWith(const Icon& icon) {
+        ASSERT_TRUE(icon.destroyed) << "the icon was not destroyed inside the loop";
+        EXPECT_LT(GetTickCount() - destroyedAt, 2000u) << "the window stayed open";
+        EXPECT_EQ(icon.afterDestroy, std::vector<std::string>{});
+    }
+
+    DWORD destroyedAt = 0;
+};
+
+TEST_F(DestroyedInsideTest, MenuClosesAndItsChoiceIsDropped) {
+    Icon& icon = CreateConfiguredIcon();
+    // A menu that was left alone: brought forward before, a message to its owner after.
+    Hooks().trackPopupMenu = [](const testdock::MenuCall& call) {
+        EXPECT_TRUE(call.ownerBroughtForward);
+        return 0;
+    };
+    dock->RightClick(icon);
+    ASSERT_FALSE(Hooks().windowCalls.empty());
+    EXPECT_EQ(Hooks().windowCalls.back().function, "PostMessageW");
+    EXPECT_EQ(Hooks().windowCalls.back().message, static_cast<UINT>(WM_NULL));
+
+    Hooks().trackPopupMenu = [&](const testdock::MenuCall&) {
+        DestroyNow(icon);
+        return kShowIpAddressEntry;
+    };
+    EXPECT_TRUE(dock->RightClick(icon));
+    ExpectDoneWith(icon);
+
+    Icon& shown = CreateConfiguredIcon();
+    Hooks().trackPopupMenu = nullptr;
+    Hooks().realMenus = true;
+    testdock::WindowDriver menu(testdock::kPopupMenuClass, L"", [&](HWND) { DestroyNow(shown); });
+    EXPECT_TRUE(dock->RightClick(shown));
+    EXPECT_TRUE(menu.Ran());
+    ExpectDoneWith(shown);
+}
+
+TEST_F(DestroyedInsideTest, RemoveEntrySurvivesADockThatDestroysInsideTheRequest) {
+    Icon& icon = CreateConfiguredIcon();
+    dock->destroyOnRemoveSelf = true;
+    Hooks().trackPopupMenu = [](const testdock::MenuCall&) { return kRemoveEntry; };
+    destroyedAt = GetTickCount();
+    EXPECT_TRUE(dock->RightClick(icon));
+    EXPECT_EQ(icon.Count(EventKind::RemoveSelf), 1);
+    ExpectDoneWith(icon);
+}
+
+TEST_F(DestroyedInsideTest, SheetOnEveryPageEndsAsCancelled) {
+    for (int page : {kGeneral, kIcon, kFont, kGraph}) {
+        SCOPED_TRACE(page);
+        Icon& icon = CreateConfiguredIcon();
+        const size_t sheetsOpened = Hooks().dialogCalls.size();
+        Configure(icon, [&](HWND sheet) {
+            // Leaving the first page stores its controls; the sheet must still commit nothing.
+            const HWND shown = testdock::ShowSheetPage(sheet, page);
+            testdock::SetCheckBox(testdock::ShowSheetPage(sheet, kGeneral), kHideLabelBox, true);
+            testdock::ShowSheetPage(sheet, page);
+            EXPECT_TRUE(shown);
+            // A second request while the sheet is up raises it and opens no other.
+            EXPECT_EQ(dock->Configure(icon), 0);
+            EXPECT_EQ(Hooks().dialogCalls.size(), sheetsOpened + 1);
+            DestroyNow(icon);
+        });
+        ExpectDoneWith(icon);
+    }
+}
+
+TEST_F(DestroyedInsideTest, ColourDialogClosesBeforeItsSheet) {
+    Icon& icon = CreateConfiguredIcon();
+    Hooks().realColorDialog = true;
+    std::optional<testdock::WindowDriver> colours;
+    Configure(icon, [&](HWND sheet) {
+        const HWND page = testdock::ShowSheetPage(sheet, kFont);
+        colours.emplace(testdock::kDialogClass, L"Color", [&](HWND) { DestroyNow(icon); });
+        testdock::ClickButton(page, kFontColorButton);
+    });
+    ASSERT_TRUE(colours && colours->Ran()) << "no colour dialog came up";
+    ExpectDoneWith(icon);
+}
+
+TEST_F(DestroyedInsideTest, DialogsCloseAndASecondRequestRaisesTheOpenOne) {
+    testdock::LocalWebServer silent(testdock::WebReply{{}, 0, true});
+    const std::string url = "IPAddressUrl=http://127.0.0.1:" + std::to_string(silent.Port()) + "/\n";
+    struct Opening {
+        const wchar_t* title;
+        INT_PTR (TestDock::*open)(Icon&);
+    };
+    for (const Opening& opening : {Opening{L"Vantrel Docklet - Network Information", &TestDock::Info},
+                                   Opening{L"About Vantrel Docklet v0.1.0.5g", &TestDock::About}}) {
+        SCOPED_TRACE(testing::Message() << opening.title);
+        Icon& icon = CreateConfiguredIcon(url);
+        const size_t opened = Hooks().dialogCalls.size();
+        testdock::WindowDriver driver(testdock::kDialogClass, opening.title, [&](HWND) {
+            EXPECT_EQ(((*dock).*opening.open)(icon), 0);
+            EXPECT_EQ(Hooks().dialogCalls.size(), opened + 1) << "a second dialog was opened";
+            DestroyNow(icon);
+        }, 15000);
+        EXPECT_EQ(((*dock).*opening.open)(icon), 0);
+        EXPECT_TRUE(driver.Ran());
+        ExpectDoneWith(icon);
+    }
+}
+
+}  // namespace
+}  // namespace vantrel_test
