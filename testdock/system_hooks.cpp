@@ -26,6 +26,7 @@ struct Originals {
     decltype(&::TrackPopupMenu) trackPopupMenu = &::TrackPopupMenu;
     decltype(&::GetCursorPos) getCursorPos = &::GetCursorPos;
     decltype(&::DialogBoxParamW) dialogBoxParamW = &::DialogBoxParamW;
+    decltype(&::ChooseColorW) chooseColorW = &::ChooseColorW;
     decltype(&::GetProcAddress) getProcAddress = &::GetProcAddress;
     decltype(&Gdiplus::GdiplusStartup) gdiplusStartup = &Gdiplus::GdiplusStartup;
     decltype(&Gdiplus::GdiplusShutdown) gdiplusShutdown = &Gdiplus::GdiplusShutdown;
@@ -152,6 +153,9 @@ BOOL WINAPI HookChooseColorW(LPCHOOSECOLORW record) {
     }
     ColorDialogCall call{record->hwndOwner, record->rgbResult, record->Flags, record->lStructSize, allZero};
     Hooks().colorDialogCalls.push_back(call);
+    if (!Hooks().chooseColor && Hooks().realColorDialog) {
+        return Real().chooseColorW(record);
+    }
     COLORREF chosen = record->rgbResult;
     if (Hooks().chooseColor && Hooks().chooseColor(call, &chosen)) {
         record->rgbResult = chosen;

@@ -107,7 +107,7 @@ struct SystemHooks {
     DialogScript dialogBox;  // empty: the dialog really shows
     // Where the module finds the mouse (the real cursor when unset).
     std::optional<POINT> cursor;
-    // Without a script the colour dialog is cancelled at once.
+    // Without a script the colour dialog is cancelled at once, unless realColorDialog.
     ColorDialogScript chooseColor;
     // A GDI+ start-up status to report instead of starting (0: really start).
     int failGdiplusStartupWith = 0;
@@ -125,10 +125,11 @@ struct SystemHooks {
     int trackedAllocations = 0;
     // Host callbacks that look missing to the module.
     std::set<std::string> missingHostFunctions;
-    // Without a script, really run commands and really track menus (the
-    // standalone dock); tests leave these off.
+    // Without a script, really run commands, track menus and show the colour
+    // dialog (the standalone dock; tests that drive the real windows).
     bool realShell = false;
     bool realMenus = false;
+    bool realColorDialog = false;
 
     void ClearLog();
 };

@@ -3,10 +3,10 @@
 #include "dock_fixture.h"
 
 #include "base/docklet_instance.h"
-#include "local_web_server.h"
-#include "modal_dialog_driver.h"
-#include "process_use.h"
 #include "dialog_driver.h"
+#include "local_web_server.h"
+#include "process_use.h"
+#include "user_actions.h"
 
 #include <psapi.h>
 
@@ -18,7 +18,7 @@
 namespace vantrel_test {
 namespace {
 
-using testdock::DialogClose;
+using testdock::Closing;
 using testdock::LocalWebServer;
 using testdock::WebReply;
 
@@ -42,22 +42,20 @@ protected:
 
     // Opens the dialog as the dock's information command does; the driver reads
     // every value, optionally photographs the dialog, then closes it `how`.
-    Opening Open(Icon& icon, DialogClose how = DialogClose::OkButton, const wchar_t* picture = nullptr) {
+    Opening Open(Icon& icon, Closing how = Closing::OkButton, const wchar_t* picture = nullptr) {
         Opening opening;
-        testdock::ModalDialogDriver driver(kTitle, [&](HWND dialog) {
+        testdock::DialogDriver driver(testdock::DialogTitled(kTitle));
+        driver.Do([&](HWND dialog) {
             for (int id : kValueIds) {
                 opening.texts[id] = testdock::ControlText(dialog, id);
             }
             GetWindowRect(dialog, &opening.rect);
-            if (picture) {
-                Sleep(300);  // let the dialog's own loop paint it
-                EXPECT_TRUE(testdock::CaptureWindowPng(dialog, picture));
-            }
+            EXPECT_TRUE(!picture || testdock::CaptureWindowPng(dialog, picture));
             testdock::CloseDialog(dialog, how);
         });
         opening.result = dock->Info(icon);
-        opening.shown = driver.Answered();
-        opening.waitMilliseconds = driver.LastWaitMilliseconds();
+        opening.shown = driver.Shown();
+        opening.waitMilliseconds = driver.ShowMilliseconds();
         return opening;
     }
 
@@ -79,11 +77,10 @@ TEST_F(NetworkInfoTest, ShowsTheRecordCentredAndClosesEveryWay) {
     LocalWebServer server(reply);
     const std::wstring weekday[] = {L"Sunday", L"Monday", L"Tuesday", L"Wednesday", L"Thursday", L"Friday",
                                     L"Saturday"};
-    const DialogClose closes[] = {DialogClose::OkButton, DialogClose::EscapeKey, DialogClose::CloseBox};
-    for (DialogClose how : closes) {
+    for (Closing how : {Closing::OkButton, Closing::EscapeKey, Closing::CloseBox}) {
         Icon& icon = dock->CreateIcon();
         DockletInstance& r = Record(icon);
-        const bool full = how == DialogClose::OkButton;  // the other two keep the reset values
+        const bool full = how == Closing::OkButton;  // the other two keep the reset values
         if (full) {
             wcscpy(r.interfaceDescription, L"Example Gigabit Adapter");
             wcscpy(r.adapterGuid, L"{4D36E972-E325-11CE-BFC1-08002BE10318}");
@@ -239,7 +236,8 @@ TEST_F(SoakInfoDialog, ThousandOpeningsLeakNothing) {
         GetProcessMemoryInfo(GetCurrentProcess(), &counters, sizeof counters);
         return Use{counters.PagefileUsage, testdock::MeasureProcess().handles, Hooks().liveAllocations.size()};
     };
-    testdock::ModalDialogDriver driver(kTitle, [](HWND dialog) { testdock::CloseDialog(dialog, DialogClose::OkButton); });
+    testdock::DialogDriver driver(testdock::DialogTitled(kTitle));
+    driver.Do([](HWND dialog) { testdock::CloseDialog(dialog, Closing::OkButton); }).EveryOpening();
     Hooks().trackAllocations = true;
     for (int i = 0; i < 50; ++i) {  // WinHTTP's and the dialog's one-time allocations
         shown += dock->Info(icon) == 0;
@@ -256,6 +254,7 @@ TEST_F(SoakInfoDialog, ThousandOpeningsLeakNothing) {
                 before.handles, after.handles, before.moduleBlocks, after.moduleBlocks,
                 Hooks().trackedAllocations);
     EXPECT_EQ(shown, kOpenings + 50);
+    EXPECT_EQ(driver.Shown(), kOpenings + 50);
     EXPECT_GT(before.handles, 0u) << "the handle table must be readable";
     EXPECT_LE(after.handles, before.handles + 8);
     EXPECT_GT(Hooks().trackedAllocations, kOpenings) << "every opening allocates while it looks up";

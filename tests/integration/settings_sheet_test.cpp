@@ -2,6 +2,7 @@
 // and Escape, then the settings read back as the dock stores them.
 #include "sheet_fixture.h"
 
+#include <colordlg.h>
 #include <commdlg.h>
 
 #include <algorithm>
@@ -245,6 +246,24 @@ TEST_F(SheetTest, TwoIconsEachKeepTheirOwnSheet) {
     EXPECT_EQ(Saved(first, "FontAlpha"), "255");
     EXPECT_EQ(Saved(second, "FontColor"), std::to_string(RGB(0, 0, 255)));
     EXPECT_EQ(Saved(second, "FontAlpha"), "200");
+}
+
+TEST_F(SheetTest, RealColourDialogFromAPageGivesTheColourTypedIntoIt) {
+    Hooks().realColorDialog = true;
+    Icon& icon = CreateConfiguredIcon();
+    Configure(icon, [&](HWND sheet) {
+        DialogDriver colour(ColourDialogOf(icon.hwnd));
+        colour.Do([](HWND dialog) {
+            TypeText(dialog, COLOR_RED, L"10");
+            TypeText(dialog, COLOR_GREEN, L"20");
+            TypeText(dialog, COLOR_BLUE, L"30");
+            CloseDialog(dialog, Closing::OkButton);
+        });
+        ClickButton(ShowSheetPage(sheet, kFont), 1052);
+        EXPECT_TRUE(colour.Done());
+        PressOk(sheet);
+    });
+    EXPECT_EQ(Saved(icon, "FontColor"), std::to_string(RGB(10, 20, 30)));
 }
 
 TEST_F(SheetTest, SheetIsCentredAndScreenshotsOfTheFourPages) {
