@@ -46,6 +46,18 @@ TEST_F(AboutBoxTest, ShowsItsTextsAndLogoCentredAndClosesWithOkEscapeOrTheCloseB
     }
 }
 
+// The test dock's driver ends a box it cannot answer rather than hang the test.
+TEST_F(AboutBoxTest, DriverEndsTheBoxOnAWrongCaptionOrAWaitInVain) {
+    Icon& icon = dock->CreateIcon();
+    DialogDriver wrong(DialogTitled(L"About Something Else"), 300);
+    EXPECT_EQ(dock->About(icon), -1);
+    EXPECT_EQ(wrong.Shown(), 0);
+    DialogDriver stuck(DialogTitled(kTitle));
+    stuck.WaitUntil(TextIs(IDOK, L"OK")).WaitUntil(TextIsNot(IDOK, L"OK"), 300);
+    EXPECT_EQ(dock->About(icon), -1);
+    EXPECT_TRUE(stuck.Shown() == 1 && !stuck.Done());
+}
+
 using SoakAboutBox = DockTest;
 
 TEST_F(SoakAboutBox, ThousandOpeningsLeakNoMemoryOrHandles) {

@@ -40,12 +40,13 @@ class NetworkInfoTest : public DockTest {
 protected:
     DockletInstance& Record(Icon& icon) { return *static_cast<DockletInstance*>(icon.instance); }
 
-    // Opens the dialog as the dock's information command does; the driver reads
-    // every value, optionally photographs the dialog, then closes it `how`.
+    // Opens the dialog as the dock's information command does; once the external
+    // address is in, the driver reads every value, optionally photographs the
+    // dialog, then closes it `how`.
     Opening Open(Icon& icon, Closing how = Closing::OkButton, const wchar_t* picture = nullptr) {
         Opening opening;
         testdock::DialogDriver driver(testdock::DialogTitled(kTitle));
-        driver.Do([&](HWND dialog) {
+        driver.WaitUntil(testdock::TextIsNot(1025, L"Looking up...")).Do([&](HWND dialog) {
             for (int id : kValueIds) {
                 opening.texts[id] = testdock::ControlText(dialog, id);
             }
