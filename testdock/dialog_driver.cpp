@@ -1,7 +1,5 @@
 #include "dialog_driver.h"
 
-#include "user_actions.h"
-
 #include <colordlg.h>
 
 #include <map>
@@ -89,28 +87,25 @@ Condition TextIsNot(int controlId, std::wstring text) {
 
 DialogDriver::DialogDriver(Target target, DWORD showTimeoutMs)
     : target_(std::move(target)), showTimeoutMs_(showTimeoutMs) {
-    StartWaiting(showTimeoutMs_);
-    started_ = GetTickCount();
+    Arm();
     timer_ = SetTimer(nullptr, 0, USER_TIMER_MINIMUM, &DialogDriver::OnTimer);
     driversByTimer[timer_] = this;
 }
 
 DialogDriver::~DialogDriver() { Stop(); }
 
-DialogDriver& DialogDriver::Do(Action action) {
-    steps_.push_back({std::move(action), nullptr, 0, false});
+DialogDriver& DialogDriver::Add(Step step) {
+    steps_.push_back(std::move(step));
     return *this;
 }
+
+DialogDriver& DialogDriver::Do(Action action) { return Add({std::move(action), nullptr, 0, false}); }
 
 DialogDriver& DialogDriver::WaitUntil(Condition condition, DWORD timeoutMs) {
-    steps_.push_back({nullptr, std::move(condition), timeoutMs, false});
-    return *this;
+    return Add({nullptr, std::move(condition), timeoutMs, false});
 }
 
-DialogDriver& DialogDriver::WaitGone(DWORD timeoutMs) {
-    steps_.push_back({nullptr, &Gone, timeoutMs, true});
-    return *this;
-}
+DialogDriver& DialogDriver::WaitGone(DWORD timeoutMs) { return Add({nullptr, &Gone, timeoutMs, true}); }
 
 DialogDriver& DialogDriver::EveryOpening() {
     everyOpening_ = true;
@@ -118,11 +113,8 @@ DialogDriver& DialogDriver::EveryOpening() {
 }
 
 bool DialogDriver::Done() const {
-    if (done_) {
-        return true;
-    }
     // The loop that owned the window may have ended before the last wait saw it go.
-    return window_ && next_ + 1 == steps_.size() && steps_[next_].untilGone && Gone(window_);
+    return done_ || (window_ && next_ + 1 == steps_.size() && steps_[next_].untilGone && Gone(window_));
 }
 
 void CALLBACK DialogDriver::OnTimer(HWND, UINT, UINT_PTR timer, DWORD) {
@@ -149,9 +141,7 @@ void DialogDriver::Tick() {
         showMilliseconds_ = GetTickCount() - started_;
         done_ = false;
         next_ = 0;
-        if (!steps_.empty()) {
-            StartWaiting(steps_[0].timeoutMs);
-        }
+        deadline_ = GetTickCount() + (steps_.empty() ? 0 : steps_[0].timeoutMs);
     }
     while (next_ < steps_.size()) {
         const Step& step = steps_[next_];
@@ -172,7 +162,7 @@ void DialogDriver::Tick() {
             busy_ = false;
         }
         if (++next_ < steps_.size()) {
-            StartWaiting(steps_[next_].timeoutMs);
+            deadline_ = GetTickCount() + steps_[next_].timeoutMs;
         }
         if (!step.condition && next_ < steps_.size()) {
             return;  // the loop handles what the action did before the next step looks
@@ -181,15 +171,17 @@ void DialogDriver::Tick() {
     Finish(true);
 }
 
-void DialogDriver::StartWaiting(DWORD timeoutMs) { deadline_ = GetTickCount() + timeoutMs; }
+void DialogDriver::Arm() {
+    started_ = GetTickCount();
+    deadline_ = started_ + showTimeoutMs_;
+}
 
 void DialogDriver::Finish(bool done) {
     done_ = done;
     answered_ = window_;
     window_ = nullptr;
     if (done && everyOpening_) {
-        started_ = GetTickCount();
-        StartWaiting(showTimeoutMs_);
+        Arm();
     } else {
         Stop();
     }

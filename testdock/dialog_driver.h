@@ -8,6 +8,8 @@
 // handling, and would go on pumping after the loop ended.
 #pragma once
 
+#include "user_actions.h"  // what the steps of a script do
+
 #include <windows.h>
 
 #include <functional>
@@ -75,7 +77,8 @@ private:
     static void CALLBACK OnTimer(HWND, UINT, UINT_PTR timer, DWORD);
     void Tick();
     bool Late() const { return static_cast<LONG>(GetTickCount() - deadline_) >= 0; }
-    void StartWaiting(DWORD timeoutMs);
+    DialogDriver& Add(Step step);
+    void Arm();
     void Finish(bool done);
     void Stop();
 

@@ -28,10 +28,8 @@ bool AllOneColour(const uint32_t* pixels, size_t count) {
     return true;
 }
 
-HWND Item(HWND page, int id) { return GetDlgItem(page, id); }
-
 void NotifyParent(HWND page, int id, WORD code) {
-    SendMessageW(page, WM_COMMAND, MAKEWPARAM(id, code), reinterpret_cast<LPARAM>(Item(page, id)));
+    SendMessageW(page, WM_COMMAND, MAKEWPARAM(id, code), reinterpret_cast<LPARAM>(GetDlgItem(page, id)));
 }
 
 // The sheet's loop looks at its end only after the next message; a user's
@@ -142,10 +140,10 @@ void PressEscape(HWND sheet) {
 }
 
 void TypeText(HWND page, int id, const std::wstring& text) {
-    SetWindowTextW(Item(page, id), text.c_str());
+    SetWindowTextW(GetDlgItem(page, id), text.c_str());
 }
 
-void ClickButton(HWND page, int id) { SendMessageW(Item(page, id), BM_CLICK, 0, 0); }
+void ClickButton(HWND page, int id) { SendDlgItemMessageW(page, id, BM_CLICK, 0, 0); }
 
 void SetCheckBox(HWND page, int id, bool checked) {
     if (IsButtonChecked(page, id) != checked) {
@@ -154,34 +152,34 @@ void SetCheckBox(HWND page, int id, bool checked) {
 }
 
 bool ChooseListEntry(HWND page, int id, const std::wstring& text) {
-    const LRESULT index =
-        SendMessageW(Item(page, id), CB_FINDSTRINGEXACT, static_cast<WPARAM>(-1), reinterpret_cast<LPARAM>(text.c_str()));
+    const LRESULT index = SendDlgItemMessageW(page, id, CB_FINDSTRINGEXACT, static_cast<WPARAM>(-1),
+                                              reinterpret_cast<LPARAM>(text.c_str()));
     if (index == CB_ERR) {
         return false;
     }
-    SendMessageW(Item(page, id), CB_SETCURSEL, static_cast<WPARAM>(index), 0);
+    SendDlgItemMessageW(page, id, CB_SETCURSEL, static_cast<WPARAM>(index), 0);
     NotifyParent(page, id, CBN_SELCHANGE);
     NotifyParent(page, id, CBN_SELENDOK);
     return true;
 }
 
 void MoveSlider(HWND page, int id, int position) {
-    SendMessageW(Item(page, id), TBM_SETPOS, TRUE, position);
+    SendDlgItemMessageW(page, id, TBM_SETPOS, TRUE, position);
     for (WORD code : {static_cast<WORD>(TB_THUMBTRACK), static_cast<WORD>(TB_ENDTRACK)}) {
-        SendMessageW(page, WM_HSCROLL, MAKEWPARAM(code, position), reinterpret_cast<LPARAM>(Item(page, id)));
+        SendMessageW(page, WM_HSCROLL, MAKEWPARAM(code, position), reinterpret_cast<LPARAM>(GetDlgItem(page, id)));
     }
 }
 
 bool IsButtonChecked(HWND page, int id) {
-    return SendMessageW(Item(page, id), BM_GETCHECK, 0, 0) == BST_CHECKED;
+    return SendDlgItemMessageW(page, id, BM_GETCHECK, 0, 0) == BST_CHECKED;
 }
 
 std::vector<std::wstring> ListEntries(HWND page, int id) {
     std::vector<std::wstring> entries;
-    const LRESULT count = SendMessageW(Item(page, id), CB_GETCOUNT, 0, 0);
+    const LRESULT count = SendDlgItemMessageW(page, id, CB_GETCOUNT, 0, 0);
     for (LRESULT i = 0; i < count; ++i) {
-        std::wstring entry(static_cast<size_t>(SendMessageW(Item(page, id), CB_GETLBTEXTLEN, i, 0)) + 1, L'\0');
-        SendMessageW(Item(page, id), CB_GETLBTEXT, i, reinterpret_cast<LPARAM>(&entry[0]));
+        std::wstring entry(static_cast<size_t>(SendDlgItemMessageW(page, id, CB_GETLBTEXTLEN, i, 0)) + 1, L'\0');
+        SendDlgItemMessageW(page, id, CB_GETLBTEXT, i, reinterpret_cast<LPARAM>(&entry[0]));
         entry.resize(entry.size() - 1);
         entries.push_back(entry);
     }
@@ -189,7 +187,7 @@ std::vector<std::wstring> ListEntries(HWND page, int id) {
 }
 
 std::wstring ListSelection(HWND page, int id) {
-    const LRESULT selected = SendMessageW(Item(page, id), CB_GETCURSEL, 0, 0);
+    const LRESULT selected = SendDlgItemMessageW(page, id, CB_GETCURSEL, 0, 0);
     if (selected == CB_ERR) {
         return L"";
     }
@@ -197,7 +195,7 @@ std::wstring ListSelection(HWND page, int id) {
 }
 
 SIZE PictureSize(HWND page, int id) {
-    const auto bitmap = reinterpret_cast<HBITMAP>(SendMessageW(Item(page, id), STM_GETIMAGE, IMAGE_BITMAP, 0));
+    const auto bitmap = reinterpret_cast<HBITMAP>(SendDlgItemMessageW(page, id, STM_GETIMAGE, IMAGE_BITMAP, 0));
     BITMAP info{};
     if (!bitmap || !GetObjectW(bitmap, sizeof info, &info)) {
         return SIZE{0, 0};

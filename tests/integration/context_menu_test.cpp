@@ -4,7 +4,6 @@
 
 #include "base/docklet_instance.h"
 #include "dialog_driver.h"
-#include "user_actions.h"
 
 namespace vantrel_test {
 namespace {
@@ -131,8 +130,6 @@ TEST_F(ContextMenuTest, RealPopupShowsAtTheCursorAndTakesItsChoiceFromTheKeyboar
     Hooks().realMenus = true;
     Hooks().cursor = POINT{40, 30};
     CreateDirectoryW(L"..\\build\\screenshots", nullptr);
-    RECT shown{};
-    bool captured = false;
     // Home selects "Update Now"; six steps down, past the separator, is "Show IP Address".
     testdock::DialogDriver driver(testdock::PopupMenu());
     driver.Do([](HWND menu) {
@@ -140,15 +137,15 @@ TEST_F(ContextMenuTest, RealPopupShowsAtTheCursorAndTakesItsChoiceFromTheKeyboar
         for (int step = 0; step < 6; ++step) {
             testdock::PressKey(menu, VK_DOWN);
         }
-    }).Do([&](HWND menu) {
+    }).Do([](HWND menu) {
+        RECT shown{};
         GetWindowRect(menu, &shown);
-        captured = testdock::CaptureWindowPng(menu, L"..\\build\\screenshots\\menu.png");
+        EXPECT_EQ(std::make_pair(shown.left, shown.top), std::make_pair(40L, 30L));
+        EXPECT_TRUE(testdock::CaptureWindowPng(menu, L"..\\build\\screenshots\\menu.png"));
         testdock::PressKey(menu, VK_RETURN);
     });
     EXPECT_TRUE(dock->RightClick(icon));
-    ASSERT_TRUE(driver.Done());
-    EXPECT_TRUE(captured);
-    EXPECT_EQ(std::make_pair(shown.left, shown.top), std::make_pair(40L, 30L));
+    EXPECT_TRUE(driver.Done());
     EXPECT_EQ(Record(icon).dockletData, kDefaultDockletData & ~kShowIpAddress);
 }
 

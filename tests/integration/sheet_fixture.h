@@ -4,7 +4,6 @@
 
 #include "refresh_fixture.h"
 #include "dialog_driver.h"
-#include "user_actions.h"
 
 namespace vantrel_test {
 
