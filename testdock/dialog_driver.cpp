@@ -16,7 +16,6 @@ constexpr wchar_t kPopupMenuClass[] = L"#32768";
 
 struct Search {
     const Target* target;
-    bool strays;  // any window of the class
     HWND skipped;
     HWND found;
 };
@@ -28,19 +27,20 @@ BOOL CALLBACK MatchWindow(HWND window, LPARAM lParam) {
     wchar_t className[64] = {};
     GetClassNameW(window, className, 64);
     if (process != GetCurrentProcessId() || !IsWindowVisible(window) || window == search->skipped ||
-        lstrcmpiW(className, search->target->windowClass.c_str()) != 0 ||
-        (!search->strays && !search->target->matches(window))) {
+        lstrcmpiW(className, search->target->windowClass.c_str()) != 0 || !search->target->matches(window)) {
         return TRUE;
     }
     search->found = window;
     return FALSE;
 }
 
-HWND Find(const Target& target, bool strays, HWND skipped = nullptr) {
-    Search search{&target, strays, skipped, nullptr};
+HWND Find(const Target& target, HWND skipped = nullptr) {
+    Search search{&target, skipped, nullptr};
     EnumWindows(&MatchWindow, reinterpret_cast<LPARAM>(&search));
     return search.found;
 }
+
+bool AnyWindow(HWND) { return true; }
 
 bool Gone(HWND window) { return !IsWindow(window) || !IsWindowVisible(window); }
 
@@ -59,9 +59,7 @@ Target DialogTitled(std::wstring caption) {
     return {kDialogClass, [caption = std::move(caption)](HWND window) { return WindowText(window) == caption; }};
 }
 
-Target PopupMenu() {
-    return {kPopupMenuClass, [](HWND) { return true; }};
-}
+Target PopupMenu() { return {kPopupMenuClass, &AnyWindow}; }
 
 Target SettingsSheetOf(HWND dockletWindow) {
     return {kDialogClass, [dockletWindow](HWND window) {
@@ -129,10 +127,10 @@ void DialogDriver::Tick() {
         return;  // a step is running a modal loop of its own
     }
     if (!window_) {
-        window_ = Find(target_, false, IsWindowVisible(answered_) ? answered_ : nullptr);
+        window_ = Find(target_, IsWindowVisible(answered_) ? answered_ : nullptr);
         if (!window_) {
             if (Late()) {
-                Close(target_, Find(target_, true));
+                Close(target_, Find({target_.windowClass, &AnyWindow}));
                 Stop();
             }
             return;
