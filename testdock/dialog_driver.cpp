@@ -1,174 +1,195 @@
 #include "dialog_driver.h"
 
-#include <objidl.h>
-#include <gdiplus.h>
+#include <colordlg.h>
 
 #include <map>
-
-using namespace Gdiplus::DllExports;
+#include <utility>
 
 namespace testdock {
 namespace {
 
 // Timer procedures get no context; each thread maps its timers to drivers.
-thread_local std::map<UINT_PTR, WindowDriver*> driversByTimer;
+thread_local std::map<UINT_PTR, DialogDriver*> driversByTimer;
 
-struct WindowQuery {
-    const wchar_t* windowClass;
-    const std::wstring* caption;
+constexpr wchar_t kDialogClass[] = L"#32770";
+constexpr wchar_t kPopupMenuClass[] = L"#32768";
+
+struct Search {
+    const Target* target;
+    HWND skipped;
     HWND found;
 };
 
 BOOL CALLBACK MatchWindow(HWND window, LPARAM lParam) {
-    auto* query = reinterpret_cast<WindowQuery*>(lParam);
+    auto* search = reinterpret_cast<Search*>(lParam);
     DWORD process = 0;
     GetWindowThreadProcessId(window, &process);
     wchar_t className[64] = {};
     GetClassNameW(window, className, 64);
-    if (process != GetCurrentProcessId() || !IsWindowVisible(window) ||
-        lstrcmpiW(className, query->windowClass) != 0 ||
-        (!query->caption->empty() && WindowText(window) != *query->caption)) {
+    if (process != GetCurrentProcessId() || !IsWindowVisible(window) || window == search->skipped ||
+        lstrcmpiW(className, search->target->windowClass.c_str()) != 0 || !search->target->matches(window)) {
         return TRUE;
     }
-    query->found = window;
+    search->found = window;
     return FALSE;
 }
 
-void PostKey(HWND window, UINT message, WORD virtualKey, bool release) {
-    const UINT scan = MapVirtualKeyW(virtualKey, MAPVK_VK_TO_VSC);
-    LPARAM lParam = 1 | static_cast<LPARAM>(scan) << 16;
-    if (release) {
-        lParam |= static_cast<LPARAM>(0xC0000000u);
-    }
-    PostMessageW(window, message, virtualKey, lParam);
+HWND Find(const Target& target, HWND skipped = nullptr) {
+    Search search{&target, skipped, nullptr};
+    EnumWindows(&MatchWindow, reinterpret_cast<LPARAM>(&search));
+    return search.found;
 }
 
-bool AllOneColour(const uint32_t* pixels, size_t count) {
-    for (size_t i = 1; i < count; ++i) {
-        if ((pixels[i] & 0xFFFFFF) != (pixels[0] & 0xFFFFFF)) {
-            return false;
-        }
+bool AnyWindow(HWND) { return true; }
+
+bool Gone(HWND window) { return !IsWindow(window) || !IsWindowVisible(window); }
+
+void Close(const Target& target, HWND window) {
+    if (target.windowClass == kPopupMenuClass) {
+        EndMenu();
+    } else if (window) {
+        EndDialog(window, -1);
+        PressCloseBox(window);
     }
-    return true;
 }
 
 }  // namespace
 
-HWND FindOwnWindow(const wchar_t* windowClass, const std::wstring& caption) {
-    WindowQuery query{windowClass, &caption, nullptr};
-    EnumWindows(&MatchWindow, reinterpret_cast<LPARAM>(&query));
-    return query.found;
+Target DialogTitled(std::wstring caption) {
+    return {kDialogClass, [caption = std::move(caption)](HWND window) { return WindowText(window) == caption; }};
 }
 
-std::wstring WindowText(HWND window) {
-    wchar_t text[1024] = {};
-    GetWindowTextW(window, text, 1024);
-    return text;
+Target PopupMenu() { return {kPopupMenuClass, &AnyWindow}; }
+
+Target SettingsSheetOf(HWND dockletWindow) {
+    return {kDialogClass, [dockletWindow](HWND window) {
+                const HWND placeholder = GetWindow(window, GW_OWNER);
+                return WindowText(window) == L"Configure Vantrel Docklet" && placeholder &&
+                       GetWindow(placeholder, GW_OWNER) == dockletWindow;
+            }};
 }
 
-std::wstring ControlText(HWND dialog, int controlId) { return WindowText(GetDlgItem(dialog, controlId)); }
-
-void PressKey(HWND window, WORD virtualKey) {
-    PostKey(window, WM_KEYDOWN, virtualKey, false);
-    PostKey(window, WM_KEYUP, virtualKey, true);
+Target ColourDialogOf(HWND owner) {
+    return {kDialogClass, [owner](HWND window) {
+                return GetWindow(window, GW_OWNER) == owner && GetDlgItem(window, COLOR_RAINBOW);
+            }};
 }
 
-void TypeCharacter(HWND window, wchar_t character) { PostMessageW(window, WM_CHAR, character, 1); }
-
-void ClickControl(HWND dialog, int controlId) {
-    HWND control = GetDlgItem(dialog, controlId);
-    RECT rect{};
-    GetClientRect(control, &rect);
-    const LPARAM middle = MAKELPARAM(rect.right / 2, rect.bottom / 2);
-    PostMessageW(control, WM_LBUTTONDOWN, MK_LBUTTON, middle);
-    PostMessageW(control, WM_LBUTTONUP, 0, middle);
+Condition TextIs(int controlId, std::wstring text) {
+    return [controlId, text = std::move(text)](HWND window) { return ControlText(window, controlId) == text; };
 }
 
-void PressCloseBox(HWND window) { PostMessageW(window, WM_SYSCOMMAND, SC_CLOSE, 0); }
-
-bool CaptureWindowPng(HWND window, const std::wstring& path) {
-    RECT rect{};
-    if (!GetWindowRect(window, &rect)) {
-        return false;
-    }
-    // Everything painted now, children and frame included.
-    RedrawWindow(window, nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_FRAME | RDW_ALLCHILDREN | RDW_UPDATENOW);
-    const int width = rect.right - rect.left;
-    const int height = rect.bottom - rect.top;
-    BITMAPINFO info{};
-    info.bmiHeader = {sizeof(BITMAPINFOHEADER), width, -height, 1, 32, BI_RGB, 0, 0, 0, 0, 0};
-    void* bits = nullptr;
-    HDC screen = GetDC(nullptr);
-    HDC memory = CreateCompatibleDC(screen);
-    HBITMAP bitmap = CreateDIBSection(screen, &info, DIB_RGB_COLORS, &bits, nullptr, 0);
-    HGDIOBJ previous = SelectObject(memory, bitmap);
-    BitBlt(memory, 0, 0, width, height, screen, rect.left, rect.top, SRCCOPY);
-    GdiFlush();
-    // A picture of one colour shows nothing of the window.
-    const bool blank = AllOneColour(static_cast<const uint32_t*>(bits), static_cast<size_t>(width) * height);
-    SelectObject(memory, previous);
-    DeleteDC(memory);
-    ReleaseDC(nullptr, screen);
-
-    ULONG_PTR token = 0;
-    Gdiplus::GdiplusStartupInput input;
-    bool saved = false;
-    if (!blank && Gdiplus::GdiplusStartup(&token, &input, nullptr) == Gdiplus::Ok) {
-        static const CLSID kPngEncoder = {0x557CF406, 0x1A04, 0x11D3,
-                                          {0x9A, 0x73, 0x00, 0x00, 0xF8, 0x1E, 0xF3, 0x2E}};
-        Gdiplus::GpBitmap* image = nullptr;
-        if (GdipCreateBitmapFromHBITMAP(bitmap, nullptr, &image) == Gdiplus::Ok) {
-            saved = GdipSaveImageToFile(image, path.c_str(), &kPngEncoder, nullptr) == Gdiplus::Ok;
-            GdipDisposeImage(image);
-        }
-        Gdiplus::GdiplusShutdown(token);
-    }
-    DeleteObject(bitmap);
-    return saved;
+Condition TextIsNot(int controlId, std::wstring text) {
+    return [controlId, text = std::move(text)](HWND window) { return ControlText(window, controlId) != text; };
 }
 
-WindowDriver::WindowDriver(const wchar_t* windowClass, std::wstring caption, Step step, DWORD timeoutMs)
-    : windowClass_(windowClass),
-      caption_(std::move(caption)),
-      step_(std::move(step)),
-      deadline_(GetTickCount() + timeoutMs) {
-    timer_ = SetTimer(nullptr, 0, USER_TIMER_MINIMUM, &WindowDriver::OnTimer);
+DialogDriver::DialogDriver(Target target, DWORD showTimeoutMs)
+    : target_(std::move(target)), showTimeoutMs_(showTimeoutMs) {
+    Arm();
+    timer_ = SetTimer(nullptr, 0, USER_TIMER_MINIMUM, &DialogDriver::OnTimer);
     driversByTimer[timer_] = this;
 }
 
-WindowDriver::~WindowDriver() {
+DialogDriver::~DialogDriver() { Stop(); }
+
+DialogDriver& DialogDriver::Add(Step step) {
+    steps_.push_back(std::move(step));
+    return *this;
+}
+
+DialogDriver& DialogDriver::Do(Action action) { return Add({std::move(action), nullptr, 0, false}); }
+
+DialogDriver& DialogDriver::WaitUntil(Condition condition, DWORD timeoutMs) {
+    return Add({nullptr, std::move(condition), timeoutMs, false});
+}
+
+DialogDriver& DialogDriver::WaitGone(DWORD timeoutMs) { return Add({nullptr, &Gone, timeoutMs, true}); }
+
+DialogDriver& DialogDriver::EveryOpening() {
+    everyOpening_ = true;
+    return *this;
+}
+
+bool DialogDriver::Done() const {
+    // The loop that owned the window may have ended before the last wait saw it go.
+    return done_ || (window_ && next_ + 1 == steps_.size() && steps_[next_].untilGone && Gone(window_));
+}
+
+void CALLBACK DialogDriver::OnTimer(HWND, UINT, UINT_PTR timer, DWORD) {
+    auto found = driversByTimer.find(timer);
+    if (found != driversByTimer.end()) {
+        found->second->Tick();
+    }
+}
+
+void DialogDriver::Tick() {
+    if (busy_) {
+        return;  // a step is running a modal loop of its own
+    }
+    if (!window_) {
+        window_ = Find(target_, IsWindowVisible(answered_) ? answered_ : nullptr);
+        if (!window_) {
+            if (Late()) {
+                Close(target_, Find({target_.windowClass, &AnyWindow}));
+                Stop();
+            }
+            return;
+        }
+        ++shown_;
+        showMilliseconds_ = GetTickCount() - started_;
+        done_ = false;
+        next_ = 0;
+        deadline_ = GetTickCount() + (steps_.empty() ? 0 : steps_[0].timeoutMs);
+    }
+    while (next_ < steps_.size()) {
+        const Step& step = steps_[next_];
+        if (step.condition) {
+            if (!step.condition(window_)) {
+                if (Late()) {
+                    Close(target_, window_);
+                    Finish(false);
+                }
+                return;
+            }
+        } else if (!IsWindow(window_)) {
+            Finish(false);
+            return;
+        } else {
+            busy_ = true;
+            step.action(window_);
+            busy_ = false;
+        }
+        if (++next_ < steps_.size()) {
+            deadline_ = GetTickCount() + steps_[next_].timeoutMs;
+        }
+        if (!step.condition && next_ < steps_.size()) {
+            return;  // the loop handles what the action did before the next step looks
+        }
+    }
+    Finish(true);
+}
+
+void DialogDriver::Arm() {
+    started_ = GetTickCount();
+    deadline_ = started_ + showTimeoutMs_;
+}
+
+void DialogDriver::Finish(bool done) {
+    done_ = done;
+    answered_ = window_;
+    window_ = nullptr;
+    if (done && everyOpening_) {
+        Arm();
+    } else {
+        Stop();
+    }
+}
+
+void DialogDriver::Stop() {
     if (timer_) {
         KillTimer(nullptr, timer_);
         driversByTimer.erase(timer_);
-    }
-}
-
-void CALLBACK WindowDriver::OnTimer(HWND, UINT, UINT_PTR timer, DWORD) {
-    auto found = driversByTimer.find(timer);
-    if (found != driversByTimer.end()) {
-        found->second->Check();
-    }
-}
-
-void WindowDriver::Check() {
-    HWND window = FindOwnWindow(windowClass_.c_str(), caption_);
-    const bool late = static_cast<LONG>(GetTickCount() - deadline_) >= 0;
-    if (!window && !late) {
-        return;
-    }
-    KillTimer(nullptr, timer_);
-    driversByTimer.erase(timer_);
-    timer_ = 0;
-    if (window) {
-        ran_ = true;
-        step_(window);
-    } else if (HWND stray = FindOwnWindow(windowClass_.c_str())) {
-        if (windowClass_ == kPopupMenuClass) {
-            EndMenu();
-        } else {
-            EndDialog(stray, -1);
-            PressCloseBox(stray);
-        }
+        timer_ = 0;
     }
 }
 

@@ -118,10 +118,8 @@ struct SystemHooks {
     DialogScript dialogBox;  // empty: the dialog really shows
     // Where the module finds the mouse (the real cursor when unset).
     std::optional<POINT> cursor;
-    // Without a script the colour dialog is cancelled at once, unless it is
-    // to really show.
+    // Without a script the colour dialog is cancelled at once, unless realColorDialog.
     ColorDialogScript chooseColor;
-    bool realColorDialog = false;
     // A GDI+ start-up status to report instead of starting (0: really start).
     int failGdiplusStartupWith = 0;
     // Allocation failure on demand: each WinHttpReadData of the module arms this
@@ -146,10 +144,11 @@ struct SystemHooks {
     std::function<void(const WindowCall&)> onWindowCall;
     // Host callbacks that look missing to the module.
     std::set<std::string> missingHostFunctions;
-    // Without a script, really run commands and really track menus (the
-    // standalone dock); tests leave these off.
+    // Without a script, really run commands, track menus and show the colour
+    // dialog (the standalone dock; tests that drive the real windows).
     bool realShell = false;
     bool realMenus = false;
+    bool realColorDialog = false;
 
     void ClearLog();
 };

@@ -237,6 +237,7 @@ int wmain(int argc, wchar_t** argv) {
 
     testdock::Hooks().realShell = true;
     testdock::Hooks().realMenus = true;
+    testdock::Hooks().realColorDialog = true;
     if (options.live) {
         testdock::ServeLiveCounters(testdock::Hooks());
     }

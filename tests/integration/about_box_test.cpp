@@ -6,12 +6,11 @@
 #include "process_use.h"
 
 #include <cstdio>
-#include <optional>
 
 namespace vantrel_test {
 namespace {
 
-using testdock::WindowDriver;
+using namespace testdock;
 
 const std::wstring kTitle = L"About Vantrel Docklet v0.1.0.5g";
 
@@ -20,36 +19,37 @@ using AboutBoxTest = DockTest;
 TEST_F(AboutBoxTest, ShowsItsTextsAndLogoCentredAndClosesWithOkEscapeOrTheCloseBox) {
     Icon& icon = dock->CreateIcon();
     CreateDirectoryW(L"..\\build\\screenshots", nullptr);
-    const std::pair<const char*, void (*)(HWND)> closings[] = {
-        {"OK", [](HWND box) { testdock::ClickControl(box, IDOK); }},
-        {"Escape", [](HWND box) { testdock::PressKey(GetFocus() ? GetFocus() : box, VK_ESCAPE); }},
-        {"close box", &testdock::PressCloseBox},
-    };
-    for (const auto& [way, close] : closings) {
-        SCOPED_TRACE(way);
-        std::vector<std::wstring> texts;
-        HANDLE logo = nullptr;
-        RECT placed{};
-        bool captured = false;
-        // Should a way of closing fail, the box is ended with -2 at the next tick.
-        std::optional<WindowDriver> stillOpen;
-        WindowDriver driver(testdock::kDialogClass, kTitle, [&, close = close](HWND box) {
-            texts = {testdock::ControlText(box, 1005), testdock::ControlText(box, IDOK)};
-            logo = reinterpret_cast<HANDLE>(SendDlgItemMessageW(box, 1007, STM_GETIMAGE, IMAGE_BITMAP, 0));
+    for (Closing how : {Closing::OkButton, Closing::EscapeKey, Closing::CloseBox}) {
+        SCOPED_TRACE(static_cast<int>(how));
+        DialogDriver driver(DialogTitled(kTitle));
+        // Should a way of closing fail, the box is ended with -1 when the wait runs out.
+        driver.Do([how = how](HWND box) {
+            EXPECT_EQ(ControlText(box, 1005), L"Simple docklet to monitor the transfer upload and download rates "
+                                              L"of a network adapter.");
+            EXPECT_EQ(ControlText(box, IDOK), L"OK");
+            EXPECT_TRUE(SendDlgItemMessageW(box, 1007, STM_GETIMAGE, IMAGE_BITMAP, 0)) << "no logo";
+            // A box smaller than the screen stands at half the free room on each axis.
+            RECT placed{};
             GetWindowRect(box, &placed);
-            captured = testdock::CaptureWindowPng(box, L"..\\build\\screenshots\\about.png");
-            close(box);
-            stillOpen.emplace(testdock::kDialogClass, kTitle, [](HWND open) { EndDialog(open, -2); });
-        });
+            EXPECT_EQ(placed.left, (GetSystemMetrics(SM_CXSCREEN) - (placed.right - placed.left)) / 2);
+            EXPECT_EQ(placed.top, (GetSystemMetrics(SM_CYSCREEN) - (placed.bottom - placed.top)) / 2);
+            EXPECT_TRUE(CaptureWindowPng(box, L"..\\build\\screenshots\\about.png"));
+            CloseDialog(box, how);
+        }).WaitGone(5000);
         EXPECT_EQ(dock->About(icon), 0);
-        ASSERT_TRUE(driver.Ran()) << "no box titled as expected";
-        EXPECT_EQ(texts, (std::vector<std::wstring>{L"Simple docklet to monitor the transfer upload and download "
-                                                     L"rates of a network adapter.", L"OK"}));
-        EXPECT_TRUE(logo && captured);
-        // A box smaller than the screen stands at half the free room on each axis.
-        EXPECT_EQ(placed.left, (GetSystemMetrics(SM_CXSCREEN) - (placed.right - placed.left)) / 2);
-        EXPECT_EQ(placed.top, (GetSystemMetrics(SM_CYSCREEN) - (placed.bottom - placed.top)) / 2);
+        EXPECT_TRUE(driver.Done()) << "no box titled as expected";
     }
+}
+
+// The test dock's driver ends a box it cannot answer rather than hang the test.
+TEST_F(AboutBoxTest, DriverEndsTheBoxOnAWrongCaptionOrAWaitInVain) {
+    Icon& icon = dock->CreateIcon();
+    DialogDriver wrong(DialogTitled(L"About Something Else"), 300);
+    EXPECT_EQ(dock->About(icon), -1);
+    DialogDriver stuck(DialogTitled(kTitle));
+    stuck.WaitUntil(TextIs(IDOK, L"OK")).WaitUntil(TextIsNot(IDOK, L"OK"), 300);
+    EXPECT_EQ(dock->About(icon), -1);
+    EXPECT_TRUE(stuck.Shown() == 1 && !stuck.Done());
 }
 
 using SoakAboutBox = DockTest;
@@ -58,22 +58,23 @@ TEST_F(SoakAboutBox, ThousandOpeningsLeakNoMemoryOrHandles) {
     constexpr int kOpenings = 1000;
     constexpr int kWarmUp = 100;
     Icon& icon = dock->CreateIcon();
+    DialogDriver driver(DialogTitled(kTitle));
+    driver.Do([](HWND box) { CloseDialog(box, Closing::OkButton); }).EveryOpening();
     int closed = 0;
     auto open = [&](int count) {
         for (int i = 0; i < count; ++i) {
-            WindowDriver driver(testdock::kDialogClass, kTitle, [](HWND box) { testdock::ClickControl(box, IDOK); });
-            closed += dock->About(icon) == 0 && driver.Ran();
+            closed += dock->About(icon) == 0;
             Hooks().ClearLog();  // the dock's own records are not the module's
         }
     };
     // The first openings make the one-time allocations of the dialog manager and fonts.
     open(kWarmUp);
-    const testdock::ProcessUse before = testdock::MeasureProcess();
+    const ProcessUse before = MeasureProcess();
     open(kOpenings - kWarmUp);
-    const testdock::ProcessUse after = testdock::MeasureProcess();
+    const ProcessUse after = MeasureProcess();
 
     std::printf("about soak: %d of %d openings closed with OK\n", closed, kOpenings);
-    testdock::PrintProcessUse("about soak, openings 100 to 1000", before, after);
+    PrintProcessUse("about soak, openings 100 to 1000", before, after);
     EXPECT_EQ(closed, kOpenings);
     ASSERT_GT(before.handles, 0u) << "the handle table could not be read";
     EXPECT_LE(after.handles, before.handles + 4);

@@ -5,8 +5,6 @@
 #include "base/docklet_instance.h"
 #include "dialog_driver.h"
 
-#include <optional>
-
 namespace vantrel_test {
 namespace {
 
@@ -132,25 +130,22 @@ TEST_F(ContextMenuTest, RealPopupShowsAtTheCursorAndTakesItsChoiceFromTheKeyboar
     Hooks().realMenus = true;
     Hooks().cursor = POINT{40, 30};
     CreateDirectoryW(L"..\\build\\screenshots", nullptr);
-    RECT shown{};
-    bool captured = false;
     // Home selects "Update Now"; six steps down, past the separator, is "Show IP Address".
-    std::optional<testdock::WindowDriver> choose;
-    testdock::WindowDriver select(testdock::kPopupMenuClass, L"", [&](HWND menu) {
+    testdock::DialogDriver driver(testdock::PopupMenu());
+    driver.Do([](HWND menu) {
         testdock::PressKey(menu, VK_HOME);
         for (int step = 0; step < 6; ++step) {
             testdock::PressKey(menu, VK_DOWN);
         }
-        choose.emplace(testdock::kPopupMenuClass, L"", [&](HWND sameMenu) {
-            GetWindowRect(sameMenu, &shown);
-            captured = testdock::CaptureWindowPng(sameMenu, L"..\\build\\screenshots\\menu.png");
-            testdock::PressKey(sameMenu, VK_RETURN);
-        });
+    }).Do([](HWND menu) {
+        RECT shown{};
+        GetWindowRect(menu, &shown);
+        EXPECT_EQ(std::make_pair(shown.left, shown.top), std::make_pair(40L, 30L));
+        EXPECT_TRUE(testdock::CaptureWindowPng(menu, L"..\\build\\screenshots\\menu.png"));
+        testdock::PressKey(menu, VK_RETURN);
     });
     EXPECT_TRUE(dock->RightClick(icon));
-    ASSERT_TRUE(select.Ran() && choose && choose->Ran());
-    EXPECT_TRUE(captured);
-    EXPECT_EQ(std::make_pair(shown.left, shown.top), std::make_pair(40L, 30L));
+    EXPECT_TRUE(driver.Done());
     EXPECT_EQ(Record(icon).dockletData, kDefaultDockletData & ~kShowIpAddress);
 }
 

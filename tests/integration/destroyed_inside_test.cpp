@@ -16,6 +16,7 @@ constexpr UINT kShowIpAddressEntry = 9;
 constexpr UINT kRemoveEntry = 14;
 constexpr int kFontColorButton = 1052;
 constexpr int kHideLabelBox = 1023;
+constexpr DWORD kClosingMs = 2000;
 
 class DestroyedInsideTest : public SheetTest {
 protected:
@@ -40,7 +41,7 @@ protected:
     // reaching the dock or the window for the icon afterwards.
     void ExpectDoneWith(const Icon& icon) {
         ASSERT_TRUE(icon.destroyed) << "the icon was not destroyed inside the loop";
-        EXPECT_LT(GetTickCount() - destroyedAt, 2000u) << "the window stayed open";
+        EXPECT_LT(GetTickCount() - destroyedAt, kClosingMs) << "the window stayed open";
         EXPECT_EQ(icon.afterDestroy, std::vector<std::string>{});
     }
 
@@ -69,9 +70,10 @@ TEST_F(DestroyedInsideTest, MenuClosesAndItsChoiceIsDropped) {
     Icon& shown = CreateConfiguredIcon();
     Hooks().trackPopupMenu = nullptr;
     Hooks().realMenus = true;
-    testdock::WindowDriver menu(testdock::kPopupMenuClass, L"", [&](HWND) { DestroyNow(shown); });
+    testdock::DialogDriver menu(testdock::PopupMenu());
+    menu.Do([&](HWND) { DestroyNow(shown); }).WaitGone(kClosingMs);
     EXPECT_TRUE(dock->RightClick(shown));
-    EXPECT_TRUE(menu.Ran());
+    EXPECT_TRUE(menu.Done());
     ExpectDoneWith(shown);
 }
 
@@ -108,13 +110,14 @@ TEST_F(DestroyedInsideTest, SheetOnEveryPageEndsAsCancelled) {
 TEST_F(DestroyedInsideTest, ColourDialogClosesBeforeItsSheet) {
     Icon& icon = CreateConfiguredIcon();
     Hooks().realColorDialog = true;
-    std::optional<testdock::WindowDriver> colours;
+    std::optional<testdock::DialogDriver> colours;
     Configure(icon, [&](HWND sheet) {
         const HWND page = testdock::ShowSheetPage(sheet, kFont);
-        colours.emplace(testdock::kDialogClass, L"Color", [&](HWND) { DestroyNow(icon); });
+        colours.emplace(testdock::ColourDialogOf(icon.hwnd));
+        colours->Do([&](HWND) { DestroyNow(icon); }).WaitGone(kClosingMs);
         testdock::ClickButton(page, kFontColorButton);
     });
-    ASSERT_TRUE(colours && colours->Ran()) << "no colour dialog came up";
+    ASSERT_TRUE(colours && colours->Done()) << "no colour dialog came up, or it stayed";
     ExpectDoneWith(icon);
 }
 
@@ -130,13 +133,16 @@ TEST_F(DestroyedInsideTest, DialogsCloseAndASecondRequestRaisesTheOpenOne) {
         SCOPED_TRACE(testing::Message() << opening.title);
         Icon& icon = CreateConfiguredIcon(url);
         const size_t opened = Hooks().dialogCalls.size();
-        testdock::WindowDriver driver(testdock::kDialogClass, opening.title, [&](HWND) {
-            EXPECT_EQ(((*dock).*opening.open)(icon), 0);
-            EXPECT_EQ(Hooks().dialogCalls.size(), opened + 1) << "a second dialog was opened";
-            DestroyNow(icon);
-        }, 15000);
+        testdock::DialogDriver driver(testdock::DialogTitled(opening.title));
+        driver
+            .Do([&](HWND) {
+                EXPECT_EQ(((*dock).*opening.open)(icon), 0);
+                EXPECT_EQ(Hooks().dialogCalls.size(), opened + 1) << "a second dialog was opened";
+                DestroyNow(icon);
+            })
+            .WaitGone(kClosingMs);
         EXPECT_EQ(((*dock).*opening.open)(icon), 0);
-        EXPECT_TRUE(driver.Ran());
+        EXPECT_TRUE(driver.Done());
         ExpectDoneWith(icon);
     }
 }

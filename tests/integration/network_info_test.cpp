@@ -3,10 +3,9 @@
 #include "dock_fixture.h"
 
 #include "base/docklet_instance.h"
-#include "local_web_server.h"
-#include "modal_dialog_driver.h"
-#include "process_use.h"
 #include "dialog_driver.h"
+#include "local_web_server.h"
+#include "process_use.h"
 
 #include <psapi.h>
 
@@ -18,7 +17,7 @@
 namespace vantrel_test {
 namespace {
 
-using testdock::DialogClose;
+using testdock::Closing;
 using testdock::LocalWebServer;
 using testdock::WebReply;
 
@@ -28,7 +27,6 @@ const int kValueIds[] = {1010, 1011, 1023, 1028, 1038, 1021, 1024, 1026, 1025, 1
 
 struct Opening {
     INT_PTR result = -2;
-    int shown = 0;
     DWORD waitMilliseconds = 0;
     RECT rect{};
     std::map<int, std::wstring> texts;
@@ -40,24 +38,23 @@ class NetworkInfoTest : public DockTest {
 protected:
     DockletInstance& Record(Icon& icon) { return *static_cast<DockletInstance*>(icon.instance); }
 
-    // Opens the dialog as the dock's information command does; the driver reads
-    // every value, optionally photographs the dialog, then closes it `how`.
-    Opening Open(Icon& icon, DialogClose how = DialogClose::OkButton, const wchar_t* picture = nullptr) {
+    // Opens the dialog as the dock's information command does; once the external
+    // address is in, the driver reads every value, optionally photographs the
+    // dialog, then closes it `how`.
+    Opening Open(Icon& icon, Closing how = Closing::OkButton, const wchar_t* picture = nullptr) {
         Opening opening;
-        testdock::ModalDialogDriver driver(kTitle, [&](HWND dialog) {
+        testdock::DialogDriver driver(testdock::DialogTitled(kTitle));
+        driver.WaitUntil(testdock::TextIsNot(1025, L"Looking up...")).Do([&](HWND dialog) {
             for (int id : kValueIds) {
                 opening.texts[id] = testdock::ControlText(dialog, id);
             }
             GetWindowRect(dialog, &opening.rect);
-            if (picture) {
-                Sleep(300);  // let the dialog's own loop paint it
-                EXPECT_TRUE(testdock::CaptureWindowPng(dialog, picture));
-            }
+            EXPECT_TRUE(!picture || testdock::CaptureWindowPng(dialog, picture));
             testdock::CloseDialog(dialog, how);
         });
         opening.result = dock->Info(icon);
-        opening.shown = driver.Answered();
-        opening.waitMilliseconds = driver.LastWaitMilliseconds();
+        EXPECT_TRUE(driver.Done()) << "no dialog titled as expected";
+        opening.waitMilliseconds = driver.ShowMilliseconds();
         return opening;
     }
 
@@ -79,11 +76,10 @@ TEST_F(NetworkInfoTest, ShowsTheRecordCentredAndClosesEveryWay) {
     LocalWebServer server(reply);
     const std::wstring weekday[] = {L"Sunday", L"Monday", L"Tuesday", L"Wednesday", L"Thursday", L"Friday",
                                     L"Saturday"};
-    const DialogClose closes[] = {DialogClose::OkButton, DialogClose::EscapeKey, DialogClose::CloseBox};
-    for (DialogClose how : closes) {
+    for (Closing how : {Closing::OkButton, Closing::EscapeKey, Closing::CloseBox}) {
         Icon& icon = dock->CreateIcon();
         DockletInstance& r = Record(icon);
-        const bool full = how == DialogClose::OkButton;  // the other two keep the reset values
+        const bool full = how == Closing::OkButton;  // the other two keep the reset values
         if (full) {
             wcscpy(r.interfaceDescription, L"Example Gigabit Adapter");
             wcscpy(r.adapterGuid, L"{4D36E972-E325-11CE-BFC1-08002BE10318}");
@@ -104,10 +100,8 @@ TEST_F(NetworkInfoTest, ShowsTheRecordCentredAndClosesEveryWay) {
             UseUrl(icon, LocalUrl(L"http", server.Port(), L"/ip"));
         }
         setlocale(LC_ALL, "C");
-        CreateDirectoryW(L"..\\build", nullptr);
         CreateDirectoryW(L"..\\build\\screenshots", nullptr);
         const Opening o = Open(icon, how, full ? L"..\\build\\screenshots\\network-info.png" : nullptr);
-        EXPECT_EQ(o.shown, 1);
         EXPECT_EQ(o.result, 0);
         EXPECT_STREQ(setlocale(LC_ALL, nullptr), "C") << "the dock's C locale is its own";
 
@@ -194,7 +188,6 @@ TEST_F(NetworkInfoTest, SilentServerHoldsTheDialogOnlyAboutTenSeconds) {
     UseUrl(icon, LocalUrl(L"http", server.Port(), L"/ip"));
     const Opening o = Open(icon);
     std::printf("network info: a server that never answers held the dialog back %lu ms\n", o.waitMilliseconds);
-    EXPECT_EQ(o.shown, 1);
     EXPECT_LT(o.waitMilliseconds, 30000u);
     EXPECT_EQ(o.texts.at(1025), L"Not found");
 }
@@ -239,7 +232,8 @@ TEST_F(SoakInfoDialog, ThousandOpeningsLeakNothing) {
         GetProcessMemoryInfo(GetCurrentProcess(), &counters, sizeof counters);
         return Use{counters.PagefileUsage, testdock::MeasureProcess().handles, Hooks().liveAllocations.size()};
     };
-    testdock::ModalDialogDriver driver(kTitle, [](HWND dialog) { testdock::CloseDialog(dialog, DialogClose::OkButton); });
+    testdock::DialogDriver driver(testdock::DialogTitled(kTitle));
+    driver.Do([](HWND dialog) { testdock::CloseDialog(dialog, Closing::OkButton); }).EveryOpening();
     Hooks().trackAllocations = true;
     for (int i = 0; i < 50; ++i) {  // WinHTTP's and the dialog's one-time allocations
         shown += dock->Info(icon) == 0;

@@ -2,6 +2,7 @@
 // and Escape, then the settings read back as the dock stores them.
 #include "sheet_fixture.h"
 
+#include <colordlg.h>
 #include <commdlg.h>
 
 #include <algorithm>
@@ -167,13 +168,17 @@ TEST_F(SheetTest, FontPageListsFamiliesOnceAndStoresSizeColourAndOpacity) {
         std::string stored;
     };
     const Case cases[] = {{L"48", "48"}, {L"200", "200"}, {L"", "34"}};
-    Hooks().chooseColor = [](const ColorDialogCall&, COLORREF* chosen) {
-        *chosen = RGB(10, 20, 30);
-        return true;
-    };
+    Hooks().realColorDialog = true;
     for (const Case& c : cases) {
         Icon& icon = CreateConfiguredIcon();
         Configure(icon, [&](HWND sheet) {
+            DialogDriver colour(ColourDialogOf(icon.hwnd));
+            colour.Do([](HWND dialog) {
+                TypeText(dialog, COLOR_RED, L"10");
+                TypeText(dialog, COLOR_GREEN, L"20");
+                TypeText(dialog, COLOR_BLUE, L"30");
+                CloseDialog(dialog, Closing::OkButton);
+            });
             HWND page = ShowSheetPage(sheet, kFont);
             std::vector<std::wstring> faces = ListEntries(page, 1049);
             EXPECT_EQ(std::count(faces.begin(), faces.end(), L"Tahoma"), 1);
@@ -181,6 +186,7 @@ TEST_F(SheetTest, FontPageListsFamiliesOnceAndStoresSizeColourAndOpacity) {
             EXPECT_EQ(ListSelection(page, 1049), L"Tahoma");
             TypeText(page, 1050, c.typed);
             ClickButton(page, 1052);
+            EXPECT_TRUE(colour.Done());
             MoveSlider(page, 1053, 0);
             EXPECT_EQ(ControlText(page, 1054), L"0%");
             PressOk(sheet);
@@ -188,7 +194,6 @@ TEST_F(SheetTest, FontPageListsFamiliesOnceAndStoresSizeColourAndOpacity) {
         EXPECT_EQ(Saved(icon, "FontSize"), c.stored);
         EXPECT_EQ(Saved(icon, "FontColor"), std::to_string(RGB(10, 20, 30)));
         EXPECT_EQ(Saved(icon, "FontAlpha"), "0");
-        EXPECT_EQ(Hooks().colorDialogCalls.back().owner, icon.hwnd);
         dock->Destroy(icon);
     }
 }

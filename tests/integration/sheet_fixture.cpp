@@ -12,8 +12,11 @@ void SheetTest::SetUp() {
     ServeCounters(1, 1000, 1000);
 }
 
-void SheetTest::Configure(Icon& icon, const testdock::SheetScript& script) {
-    EXPECT_TRUE(testdock::DriveSheet(icon.hwnd, [&] { dock->Configure(icon); }, script)) << "no sheet came up";
+void SheetTest::Configure(Icon& icon, const testdock::DialogDriver::Action& script) {
+    testdock::DialogDriver driver(testdock::SettingsSheetOf(icon.hwnd));
+    driver.Do(script);
+    dock->Configure(icon);
+    EXPECT_TRUE(driver.Done()) << "no sheet came up";
 }
 
 std::string SheetTest::SavedFile(Icon& icon) {

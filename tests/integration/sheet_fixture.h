@@ -3,7 +3,7 @@
 #pragma once
 
 #include "refresh_fixture.h"
-#include "sheet_driver.h"
+#include "dialog_driver.h"
 
 namespace vantrel_test {
 
@@ -15,7 +15,7 @@ protected:
     void SetUp() override;
 
     // Opens the icon's sheet and runs script on it; fails the test when no sheet came up.
-    void Configure(Icon& icon, const testdock::SheetScript& script);
+    void Configure(Icon& icon, const testdock::DialogDriver::Action& script);
     // Every key as OnSave writes it, or one key's value.
     std::string SavedFile(Icon& icon);
     std::string Saved(Icon& icon, const char* key);
