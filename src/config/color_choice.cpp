@@ -1,5 +1,7 @@
 #include "config/color_choice.h"
 
+#include "base/activation_context.h"
+
 #include <commdlg.h>
 
 bool ChooseColorFor(HWND owner, COLORREF* color) noexcept {
@@ -10,7 +12,7 @@ bool ChooseColorFor(HWND owner, COLORREF* color) noexcept {
     choice.rgbResult = *color;
     choice.lpCustColors = customColors;
     choice.Flags = CC_RGBINIT | CC_FULLOPEN;
-    if (ChooseColorW(&choice) != TRUE) {
+    if (WithModuleControls([&] { return ChooseColorW(&choice); }) != TRUE) {
         return false;
     }
     *color = choice.rgbResult;

@@ -1,5 +1,6 @@
 #include "core/context_menu.h"
 
+#include "base/activation_context.h"
 #include "base/host_api.h"
 #include "base/owners.h"
 #include "core/exports.h"
@@ -35,8 +36,9 @@ UINT TrackContextMenu(const DockletInstance* instance) noexcept {
     POINT cursor{};
     GetCursorPos(&cursor);
     host::DockletLockMouseEffect(instance->hwndDocklet, TRUE);
-    const BOOL chosen =
-        TrackPopupMenu(menu.get(), TPM_RETURNCMD, cursor.x, cursor.y, 0, instance->hwndDocklet, nullptr);
+    const BOOL chosen = WithModuleControls([&] {
+        return TrackPopupMenu(menu.get(), TPM_RETURNCMD, cursor.x, cursor.y, 0, instance->hwndDocklet, nullptr);
+    });
     host::DockletLockMouseEffect(instance->hwndDocklet, FALSE);
     return chosen > 0 ? static_cast<UINT>(chosen) : 0;
 }
