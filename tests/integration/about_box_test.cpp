@@ -5,6 +5,8 @@
 #include "dialog_driver.h"
 #include "process_use.h"
 
+#include <commctrl.h>
+
 #include <cstdio>
 #include <optional>
 
@@ -29,6 +31,7 @@ TEST_F(AboutBoxTest, ShowsItsTextsAndLogoCentredAndClosesWithOkEscapeOrTheCloseB
         SCOPED_TRACE(way);
         std::vector<std::wstring> texts;
         HANDLE logo = nullptr;
+        bool versionSix = false;
         RECT placed{};
         bool captured = false;
         // Should a way of closing fail, the box is ended with -2 at the next tick.
@@ -36,6 +39,9 @@ TEST_F(AboutBoxTest, ShowsItsTextsAndLogoCentredAndClosesWithOkEscapeOrTheCloseB
         WindowDriver driver(testdock::kDialogClass, kTitle, [&, close = close](HWND box) {
             texts = {testdock::ControlText(box, 1005), testdock::ControlText(box, IDOK)};
             logo = reinterpret_cast<HANDLE>(SendDlgItemMessageW(box, 1007, STM_GETIMAGE, IMAGE_BITMAP, 0));
+            // Only a version 6 button answers: the box has the module's own controls.
+            SIZE ideal{};
+            versionSix = SendDlgItemMessageW(box, IDOK, BCM_GETIDEALSIZE, 0, reinterpret_cast<LPARAM>(&ideal)) != 0;
             GetWindowRect(box, &placed);
             captured = testdock::CaptureWindowPng(box, L"..\\build\\screenshots\\about.png");
             close(box);
@@ -46,6 +52,7 @@ TEST_F(AboutBoxTest, ShowsItsTextsAndLogoCentredAndClosesWithOkEscapeOrTheCloseB
         EXPECT_EQ(texts, (std::vector<std::wstring>{L"Simple docklet to monitor the transfer upload and download "
                                                      L"rates of a network adapter.", L"OK"}));
         EXPECT_TRUE(logo && captured);
+        EXPECT_TRUE(versionSix);
         // A box smaller than the screen stands at half the free room on each axis.
         EXPECT_EQ(placed.left, (GetSystemMetrics(SM_CXSCREEN) - (placed.right - placed.left)) / 2);
         EXPECT_EQ(placed.top, (GetSystemMetrics(SM_CYSCREEN) - (placed.bottom - placed.top)) / 2);
