@@ -21,8 +21,6 @@ public:
     ModuleControlsScope(const ModuleControlsScope&) = delete;
     ModuleControlsScope& operator=(const ModuleControlsScope&) = delete;
 
-    bool Active() const noexcept { return active_; }
-
 private:
     ActivationContextOwner context_;
     ULONG_PTR cookie_ = 0;
