@@ -11,6 +11,7 @@
 
 #include <malloc.h>
 
+#include <algorithm>
 #include <cstdlib>
 #include <cstring>
 #include <memory>
@@ -38,6 +39,12 @@ struct Originals {
     decltype(&Gdiplus::GdiplusShutdown) gdiplusShutdown = &Gdiplus::GdiplusShutdown;
     decltype(&::WideCharToMultiByte) wideCharToMultiByte = &::WideCharToMultiByte;
     decltype(&::WinHttpReadData) winHttpReadData = &::WinHttpReadData;
+    decltype(&::SendMessageW) sendMessageW = &::SendMessageW;
+    decltype(&::SendDlgItemMessageW) sendDlgItemMessageW = &::SendDlgItemMessageW;
+    decltype(&::DeleteObject) deleteObject = &::DeleteObject;
+    decltype(&Gdiplus::DllExports::GdipCreateHBITMAPFromBitmap) createHbitmapFromBitmap =
+        &Gdiplus::DllExports::GdipCreateHBITMAPFromBitmap;
+    decltype(&::CreateActCtxW) createActCtxW = &::CreateActCtxW;
 };
 
 Originals& Real() {
@@ -52,6 +59,110 @@ void LogWindowCall(const char* function, HWND hwnd, UINT message = 0) {
     if (Hooks().onWindowCall) {
         Hooks().onWindowCall(Hooks().windowCalls.back());
     }
+}
+
+// The class procedure of the classic (user32) static, looked up when the hooks
+// go in, outside any activation context of the module. A static with another
+// class procedure is Common Controls 6's. Comparing procedures asks nothing of
+// the control and depends on no module name or version number.
+WNDPROC classicStatic = nullptr;
+
+WNDPROC ClassProcedure(const wchar_t* className) {
+    WNDCLASSEXW info{};
+    info.cbSize = sizeof info;
+    return GetClassInfoExW(nullptr, className, &info) ? info.lpfnWndProc : nullptr;
+}
+
+// Class lookups follow the active activation context: a static made now would be a version 6 one.
+bool VersionSixControlsActive() { return ClassProcedure(L"Static") != classicStatic; }
+
+bool IsClassicStatic(HWND control) {
+    return control && reinterpret_cast<WNDPROC>(GetClassLongPtrW(control, GCLP_WNDPROC)) == classicStatic;
+}
+
+bool HasNonzeroAlpha(HBITMAP bitmap) {
+    BITMAP shape{};
+    if (!GetObjectW(bitmap, sizeof shape, &shape) || shape.bmBitsPixel != 32 || shape.bmWidth <= 0 ||
+        shape.bmHeight <= 0) {
+        return false;
+    }
+    BITMAPINFO request{};
+    request.bmiHeader.biSize = sizeof request.bmiHeader;
+    request.bmiHeader.biWidth = shape.bmWidth;
+    request.bmiHeader.biHeight = -shape.bmHeight;
+    request.bmiHeader.biPlanes = 1;
+    request.bmiHeader.biBitCount = 32;
+    request.bmiHeader.biCompression = BI_RGB;
+    std::vector<DWORD> pixels(static_cast<size_t>(shape.bmWidth) * static_cast<size_t>(shape.bmHeight));
+    const HDC screen = GetDC(nullptr);
+    const int lines = GetDIBits(screen, bitmap, 0, static_cast<UINT>(shape.bmHeight), pixels.data(), &request,
+                                DIB_RGB_COLORS);
+    ReleaseDC(nullptr, screen);
+    return lines > 0 && std::any_of(pixels.begin(), pixels.end(), [](DWORD pixel) { return (pixel >> 24) != 0; });
+}
+
+// STM_SETIMAGE of a bitmap under the rule Microsoft documents for version 6
+// statics: a 32-bit bitmap with any nonzero alpha is copied, the control holds
+// the copy and hands it back at the next STM_SETIMAGE, and the bitmap sent
+// stays the sender's. A classic static keeps what it is sent, so the dock
+// hands it a copy of its own, and the module meets the same rule in every test.
+LRESULT SendPicture(HWND control, HBITMAP sent) {
+    HBITMAP handed = sent;
+    if (sent && IsClassicStatic(control) && HasNonzeroAlpha(sent)) {
+        if (const auto copy = static_cast<HBITMAP>(CopyImage(sent, IMAGE_BITMAP, 0, 0, LR_CREATEDIBSECTION))) {
+            handed = copy;
+        }
+    }
+    const LRESULT previous =
+        Real().sendMessageW(control, STM_SETIMAGE, IMAGE_BITMAP, reinterpret_cast<LPARAM>(handed));
+    const auto held = reinterpret_cast<HBITMAP>(Real().sendMessageW(control, STM_GETIMAGE, IMAGE_BITMAP, 0));
+    if (handed != sent && held != handed) {
+        DeleteObject(handed);  // refused: nobody holds the dock's copy
+    }
+    if (held) {
+        Hooks().liveBitmaps.insert(held);
+    }
+    if (sent && held && held != sent) {
+        ++Hooks().pictureCopies;
+    }
+    return previous;
+}
+
+LRESULT WINAPI HookSendMessageW(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
+    if (message == STM_SETIMAGE && wParam == IMAGE_BITMAP) {
+        return SendPicture(window, reinterpret_cast<HBITMAP>(lParam));
+    }
+    return Real().sendMessageW(window, message, wParam, lParam);
+}
+
+LRESULT WINAPI HookSendDlgItemMessageW(HWND dialog, int id, UINT message, WPARAM wParam, LPARAM lParam) {
+    if (message == STM_SETIMAGE && wParam == IMAGE_BITMAP) {
+        return SendPicture(GetDlgItem(dialog, id), reinterpret_cast<HBITMAP>(lParam));
+    }
+    return Real().sendDlgItemMessageW(dialog, id, message, wParam, lParam);
+}
+
+Gdiplus::GpStatus WINGDIPAPI HookGdipCreateHBITMAPFromBitmap(Gdiplus::GpBitmap* bitmap, HBITMAP* made,
+                                                              Gdiplus::ARGB background) {
+    const Gdiplus::GpStatus status = Real().createHbitmapFromBitmap(bitmap, made, background);
+    if (status == Gdiplus::Ok && made && *made) {
+        ++Hooks().bitmapsMade;
+        Hooks().liveBitmaps.insert(*made);
+    }
+    return status;
+}
+
+BOOL WINAPI HookDeleteObject(HGDIOBJ object) {
+    Hooks().liveBitmaps.erase(static_cast<HBITMAP>(object));
+    return Real().deleteObject(object);
+}
+
+HANDLE WINAPI HookCreateActCtxW(PCACTCTXW request) {
+    if (Hooks().refuseActivationContexts) {
+        SetLastError(ERROR_NOT_SUPPORTED);
+        return INVALID_HANDLE_VALUE;
+    }
+    return Real().createActCtxW(request);
 }
 
 UINT_PTR WINAPI HookSetTimer(HWND hwnd, UINT_PTR id, UINT period, TIMERPROC procedure) {
@@ -147,7 +258,7 @@ BOOL WINAPI HookTrackPopupMenu(HMENU menu, UINT flags, int x, int y, int reserve
             forward = call.hwnd == owner;
         }
     }
-    MenuCall call{flags, x, y, owner, ReadMenu(menu), forward};
+    MenuCall call{flags, x, y, owner, ReadMenu(menu), VersionSixControlsActive(), forward};
     Hooks().menuCalls.push_back(call);
     if (Hooks().trackPopupMenu) {
         return static_cast<BOOL>(Hooks().trackPopupMenu(call));
@@ -169,7 +280,7 @@ BOOL WINAPI HookGetCursorPos(POINT* point) {
 INT_PTR WINAPI HookDialogBoxParamW(HINSTANCE module, LPCWSTR name, HWND owner, DLGPROC procedure,
                                    LPARAM initParam) {
     const UINT templateId = IS_INTRESOURCE(name) ? static_cast<UINT>(reinterpret_cast<ULONG_PTR>(name)) : 0;
-    DialogCall call{module, templateId, owner, initParam};
+    DialogCall call{module, templateId, owner, initParam, VersionSixControlsActive()};
     Hooks().dialogCalls.push_back(call);
     if (Hooks().dialogBox) {
         return Hooks().dialogBox(call);
@@ -182,7 +293,8 @@ BOOL WINAPI HookChooseColorW(LPCHOOSECOLORW record) {
     for (int i = 0; allZero && i < 16; ++i) {
         allZero = record->lpCustColors[i] == 0;
     }
-    ColorDialogCall call{record->hwndOwner, record->rgbResult, record->Flags, record->lStructSize, allZero};
+    ColorDialogCall call{record->hwndOwner, record->rgbResult, record->Flags, record->lStructSize, allZero,
+                         VersionSixControlsActive()};
     Hooks().colorDialogCalls.push_back(call);
     if (!Hooks().chooseColor && Hooks().realColorDialog) {
         return Real().chooseColorW(record);
@@ -342,6 +454,11 @@ const Replacement kReplacements[] = {
     {"msvcrt.dll", "calloc", reinterpret_cast<void*>(&HookCalloc)},
     {"msvcrt.dll", "realloc", reinterpret_cast<void*>(&HookRealloc)},
     {"msvcrt.dll", "free", reinterpret_cast<void*>(&HookFree)},
+    {"user32.dll", "SendMessageW", reinterpret_cast<void*>(&HookSendMessageW)},
+    {"user32.dll", "SendDlgItemMessageW", reinterpret_cast<void*>(&HookSendDlgItemMessageW)},
+    {"gdi32.dll", "DeleteObject", reinterpret_cast<void*>(&HookDeleteObject)},
+    {"gdiplus.dll", "GdipCreateHBITMAPFromBitmap", reinterpret_cast<void*>(&HookGdipCreateHBITMAPFromBitmap)},
+    {"kernel32.dll", "CreateActCtxW", reinterpret_cast<void*>(&HookCreateActCtxW)},
 };
 
 // Gives the memory back too: soaks clear the log as they go and measure what remains.
@@ -402,6 +519,7 @@ struct InstalledHooks::Impl {
 };
 
 InstalledHooks::InstalledHooks(HMODULE module) : impl_(new Impl) {
+    classicStatic = ClassProcedure(L"Static");
     for (const Replacement& replacement : kReplacements) {
         auto patch = std::make_unique<ImportPatch>(module, replacement.dll, replacement.function, replacement.hook);
         if (patch->Active()) {

@@ -1,6 +1,9 @@
 // The system calls of the loaded module that the test dock watches and can
 // script: each replacement records the call and then either runs the script a
-// test has set or passes through to the real function.
+// test has set or passes through to the real function. Some hold the module to
+// a rule Windows has and Wine lacks: text conversion as strict as Windows', and
+// picture controls that copy a bitmap with alpha as version 6 statics do
+// (STM_SETIMAGE through the module's SendMessageW and SendDlgItemMessageW).
 #pragma once
 
 #include <winsock2.h>
@@ -39,12 +42,16 @@ struct MenuEntry {
     bool checked;
 };
 
+// Each window-making call records whether Common Controls 6 were active for
+// it (versionSixControls): whether the module's own activation context, not
+// the process's classic controls, would give its windows their classes.
 struct MenuCall {
     UINT flags;
     int x;
     int y;
     HWND owner;
     std::vector<MenuEntry> entries;
+    bool versionSixControls;
     // The module's last SetForegroundWindow before the menu named its owner.
     bool ownerBroughtForward;
 };
@@ -62,6 +69,7 @@ struct DialogCall {
     UINT templateId;
     HWND owner;
     LPARAM initParam;
+    bool versionSixControls;
 };
 
 struct ColorDialogCall {
@@ -70,6 +78,7 @@ struct ColorDialogCall {
     DWORD flags;
     DWORD recordSize;
     bool customColorsAllZero;
+    bool versionSixControls;
 };
 
 struct GdiplusStartupCall {
@@ -134,6 +143,17 @@ struct SystemHooks {
     bool trackAllocations = false;
     std::set<void*> liveAllocations;
     int trackedAllocations = 0;
+    // GDI bitmaps: those the module made (GdipCreateHBITMAPFromBitmap) and
+    // those its picture controls held after an STM_SETIMAGE (their own copies
+    // included), until the module deletes them (DeleteObject).
+    std::set<HBITMAP> liveBitmaps;
+    int bitmapsMade = 0;
+    // Copies a picture control took instead of the bitmap it was sent: made
+    // by a version 6 static, or by the dock for a classic one (below).
+    int pictureCopies = 0;
+    // The module's CreateActCtxW fails, as on a system that refuses its
+    // manifest: its windows get the process's classic controls.
+    bool refuseActivationContexts = false;
     // Freed blocks kept filled with 0xDD instead of freed, so that a write to
     // freed memory shows (FreedBlocksUntouched) and a pointer read from it is
     // wild; ReleaseFreedBlocks really frees them.

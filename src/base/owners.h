@@ -78,6 +78,7 @@ using CoTaskTextOwner = UniquePointer<wchar_t*, &CoTaskMemFree>;
 
 // Kernel, USER and GDI
 using FindOwner = UniqueAny<HANDLE, &FindClose, &owners::InvalidHandle>;
+using ActivationContextOwner = UniqueAny<HANDLE, &ReleaseActCtx, &owners::InvalidHandle>;
 using MenuOwner = UniquePointer<HMENU, &DestroyMenu>;
 using BitmapHandleOwner = UniquePointer<HBITMAP, &DeleteObject>;
 using FontHandleOwner = UniquePointer<HFONT, &DeleteObject>;

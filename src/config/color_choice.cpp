@@ -1,5 +1,7 @@
 #include "config/color_choice.h"
 
+#include "base/activation_context.h"
+
 #include <commdlg.h>
 
 bool ChooseColorFor(HWND owner, COLORREF* color, int32_t* shown) noexcept {
@@ -13,7 +15,7 @@ bool ChooseColorFor(HWND owner, COLORREF* color, int32_t* shown) noexcept {
     if (shown) {
         *shown = 1;
     }
-    const BOOL chosen = ChooseColorW(&choice);
+    const BOOL chosen = WithModuleControls([&] { return ChooseColorW(&choice); });
     if (shown) {
         *shown = 0;
     }

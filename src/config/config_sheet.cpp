@@ -1,5 +1,6 @@
 #include "config/config_sheet.h"
 
+#include "base/activation_context.h"
 #include "base/window_placement.h"
 #include "config/font_page.h"
 #include "config/general_page.h"
@@ -50,6 +51,8 @@ int CALLBACK ConfigSheetCallback(HWND sheet, UINT message, LPARAM lParam) {
 }
 
 void ShowConfigSheet(HINSTANCE instance, HWND parent, ConfigExchange& exchange) noexcept {
+    // The controls' classes register in the context that is active here.
+    const ModuleControlsScope moduleControls;
     INITCOMMONCONTROLSEX controls{sizeof controls, ICC_BAR_CLASSES | ICC_UPDOWN_CLASS | ICC_TAB_CLASSES};
     InitCommonControlsEx(&controls);
 

@@ -1,5 +1,6 @@
 #include "config/font_page.h"
 
+#include "base/picture_control.h"
 #include "base/text.h"
 #include "config/color_choice.h"
 #include "config/opacity_slider.h"
@@ -110,7 +111,7 @@ INT_PTR FontPageBody(HWND page, UINT message, WPARAM wParam, LPARAM lParam) {
             }
             return FALSE;
         case WM_DESTROY:
-            ShowPicture(page, IDC_SAMPLE, nullptr);
+            TakeBackPicture(page, IDC_SAMPLE);
             return FALSE;
         default:
             return FALSE;
@@ -167,6 +168,6 @@ void DrawFontPreview(HWND page, int controlId, const wchar_t* faceName, int32_t 
                           true};
     DrawOutlinedText(canvas.graphics.get(), L"Sample Text", style, PixelRect{5, 5, 140, 50});
     if (const HBITMAP picture = ToMenuBitmap(canvas.bitmap.get())) {
-        ShowPicture(page, controlId, picture);
+        SetPicture(page, controlId, picture);
     }
 }

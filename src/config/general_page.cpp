@@ -98,8 +98,11 @@ void FillGeneralPage(HWND page, ConfigExchange& exchange) {
     SetDlgItemTextW(page, IDC_PARAMETERS, working.parameters);
     FillAdapterList(GetDlgItem(page, IDC_ADAPTER_LIST), GetDlgItem(page, IDC_ADAPTER_GUID),
                     GetDlgItem(page, IDC_ADAPTER_COUNT), working);
-    for (const BitControl& choice : kLabelChoices) {
-        SetCheck(page, choice.id, (working.labelData & choice.bit) != 0);
+    // Last to first: a version 6 automatic radio button that is checked clears
+    // the others of its group, so of several label bits the first in the
+    // page's order stays checked, the one storing the page would choose.
+    for (int i = 5; i >= 0; --i) {
+        SetCheck(page, kLabelChoices[i].id, (working.labelData & kLabelChoices[i].bit) != 0);
     }
     SetCheck(page, IDC_HIDE_LABEL, (working.labelData & kLabelHidden) != 0);
     for (const BitControl& check : kIconChecks) {

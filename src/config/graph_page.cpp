@@ -2,6 +2,7 @@
 
 #include "base/host_api.h"
 #include "base/image_set_path.h"
+#include "base/picture_control.h"
 #include "config/color_choice.h"
 #include "config/opacity_slider.h"
 #include "config/page_contract.h"
@@ -92,7 +93,7 @@ INT_PTR GraphPageBody(HWND page, UINT message, WPARAM wParam, LPARAM lParam) {
             }
             return FALSE;
         case WM_DESTROY:
-            ShowPicture(page, IDC_SAMPLE, nullptr);
+            TakeBackPicture(page, IDC_SAMPLE);
             return FALSE;
         default:
             return FALSE;
@@ -119,6 +120,6 @@ void DrawGraphPreview(HWND page, int controlId, const DockletInstance& instance)
     }
     DrawStandardGraphs(canvas.graphics.get(), instance);
     if (const HBITMAP picture = ToMenuBitmap(canvas.bitmap.get())) {
-        ShowPicture(page, controlId, picture);
+        SetPicture(page, controlId, picture);
     }
 }

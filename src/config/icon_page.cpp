@@ -3,10 +3,10 @@
 #include "base/host_api.h"
 #include "base/image_set_path.h"
 #include "base/owners.h"
+#include "base/picture_control.h"
 #include "base/text.h"
 #include "config/image_preview.h"
 #include "config/page_contract.h"
-#include "config/preview_picture.h"
 
 #include <cstdio>
 #include <cwchar>
@@ -71,7 +71,7 @@ INT_PTR IconPageBody(HWND page, UINT message, WPARAM wParam, LPARAM lParam) {
             }
             return FALSE;
         case WM_DESTROY:
-            ShowPicture(page, IDC_BACKGROUND_PREVIEW, nullptr);
+            TakeBackPicture(page, IDC_BACKGROUND_PREVIEW);
             return FALSE;
         default:
             return FALSE;

@@ -2,6 +2,7 @@
 
 #include "base/host_api.h"
 #include "base/owners.h"
+#include "base/picture_control.h"
 #include "config/preview_picture.h"
 
 namespace {
@@ -71,6 +72,6 @@ void ShowImagePreview(HWND page, int controlId, const char* path, int maxSide) n
                                    ? ScaleByDrawing(image, shown)
                                    : ScaleByThumbnail(image, width, height, shown);
     if (const HBITMAP picture = ToMenuBitmap(scaled.get())) {
-        ShowPicture(page, controlId, picture);
+        SetPicture(page, controlId, picture);
     }
 }

@@ -32,11 +32,3 @@ HBITMAP ToMenuBitmap(GpBitmap* bitmap) noexcept {
     }
     return converted;
 }
-
-void ShowPicture(HWND page, int controlId, HBITMAP picture) noexcept {
-    const auto previous = reinterpret_cast<HBITMAP>(
-        SendDlgItemMessageW(page, controlId, STM_SETIMAGE, IMAGE_BITMAP, reinterpret_cast<LPARAM>(picture)));
-    if (previous && previous != picture) {
-        DeleteObject(previous);
-    }
-}

@@ -20,6 +20,3 @@ Gdiplus::ARGB MenuBackground() noexcept;
 
 // A GDI bitmap of `bitmap` over the menu colour; null when GDI+ refuses it.
 HBITMAP ToMenuBitmap(GpBitmap* bitmap) noexcept;
-
-// Shows `picture` in the control, which then holds it, and deletes the one it held.
-void ShowPicture(HWND page, int controlId, HBITMAP picture) noexcept;

@@ -1,5 +1,6 @@
 #include "core/context_menu.h"
 
+#include "base/activation_context.h"
 #include "base/host_api.h"
 #include "base/owners.h"
 #include "core/exports.h"
@@ -40,8 +41,9 @@ UINT TrackContextMenu(DockletInstance* instance) noexcept {
     // a message to it after, or a click elsewhere does not close the menu.
     SetForegroundWindow(instance->hwndDocklet);
     instance->open.menu = 1;
-    const BOOL chosen =
-        TrackPopupMenu(menu.get(), TPM_RETURNCMD, cursor.x, cursor.y, 0, instance->hwndDocklet, nullptr);
+    const BOOL chosen = WithModuleControls([&] {
+        return TrackPopupMenu(menu.get(), TPM_RETURNCMD, cursor.x, cursor.y, 0, instance->hwndDocklet, nullptr);
+    });
     instance->open.menu = 0;
     // The dock has forgotten an icon it destroyed during the menu.
     if (instance->destroyed) {

@@ -1,13 +1,16 @@
 #include "core/dialogs.h"
 
+#include "base/activation_context.h"
 #include "core/exports.h"
 #include "core/open_windows.h"
 
 namespace {
 
 INT_PTR OpenDialog(DockletInstance* instance, int templateId, DLGPROC procedure) noexcept {
-    return DialogBoxParamW(instance->hInstance, MAKEINTRESOURCEW(templateId), instance->hwndDocklet, procedure,
-                           reinterpret_cast<LPARAM>(instance));
+    return WithModuleControls([&] {
+        return DialogBoxParamW(instance->hInstance, MAKEINTRESOURCEW(templateId), instance->hwndDocklet, procedure,
+                               reinterpret_cast<LPARAM>(instance));
+    });
 }
 
 }  // namespace

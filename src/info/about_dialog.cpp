@@ -1,7 +1,7 @@
 #include "info/about_dialog.h"
 
 #include "base/docklet_instance.h"
-#include "base/owners.h"
+#include "base/picture_control.h"
 #include "base/window_placement.h"
 
 #include <cwchar>
@@ -37,14 +37,12 @@ INT_PTR AboutDialogProc(HWND dialog, UINT message, WPARAM wParam, LPARAM lParam)
                 return TRUE;
             }
             return FALSE;
-        case WM_DESTROY: {
+        case WM_DESTROY:
             NoteOpenBox(dialog, nullptr);
             // The picture control loaded the logo from the template but does not
             // free it on every system; taking it back frees it exactly once.
-            const BitmapHandleOwner logo(
-                reinterpret_cast<HBITMAP>(SendDlgItemMessageW(dialog, 1007, STM_SETIMAGE, IMAGE_BITMAP, 0)));
+            TakeBackPicture(dialog, 1007);
             return FALSE;
-        }
         default:
             return FALSE;
     }

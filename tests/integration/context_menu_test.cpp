@@ -59,6 +59,7 @@ TEST_F(ContextMenuTest, EntriesChecksAndPlaceFollowTheBitsAndTheCursor) {
         {9, L"Show IP Address"}, {10, L"-"}, {11, L"Hide Label"}, {13, L"Hide Icons"}, {15, L"-"},
         {4, L"About Vantrel Docklet"}, {14, L"Remove Entry"}, {1, L"Vantrel Docklet Settings..."}}));
     EXPECT_TRUE(call.flags == TPM_RETURNCMD && call.owner == fresh.hwnd);
+    EXPECT_TRUE(call.versionSixControls) << "tracked in the module's own activation context";
     EXPECT_EQ(std::make_pair(call.x, call.y), std::make_pair(321, 123));
     ASSERT_EQ(fresh.Count(EventKind::LockMouseEffect), 2);
     EXPECT_EQ(fresh.events.back().number, 0) << "unlocked after the menu closed";
@@ -116,6 +117,7 @@ TEST_F(ContextMenuTest, DialogEntriesOpenTheirDialogsAndRemoveEntryAsksTheDock) 
         EXPECT_EQ(call.templateId, templateId);
         EXPECT_TRUE(call.owner == icon.hwnd && call.module == dock->Module());
         EXPECT_EQ(call.initParam, reinterpret_cast<LPARAM>(icon.instance));
+        EXPECT_TRUE(call.versionSixControls) << "id " << id;
         // The sheet refreshes by itself on OK; the menu does not.
         EXPECT_EQ(RefreshEvents(icon), 0) << "id " << id;
     }

@@ -3,9 +3,11 @@
 #include "sheet_fixture.h"
 
 #include <colordlg.h>
+#include <commctrl.h>
 #include <commdlg.h>
 
 #include <algorithm>
+#include <cstdio>
 
 namespace vantrel_test {
 namespace {
@@ -59,7 +61,8 @@ TEST_F(SheetTest, GeneralPageShowsAndStoresTheBits) {
         std::string stored;
     };
     const Case cases[] = {
-        {"LabelData=6\r\n", {1026, 1029}, "LabelData", "2"},
+        // Version 6 radio buttons keep one check in their group: the first bit's.
+        {"LabelData=6\r\n", {1026}, "LabelData", "2"},
         {"LabelData=9\r\n", {1031, 1023}, "LabelData", "9"},
         {"DockletData=11\r\n", {1019, 1020, 1022}, "DockletData", "11"},
         {"DockletData=1073741855\r\n", {1019, 1020, 1021, 1022, 1024}, "DockletData", "31"},
@@ -223,6 +226,7 @@ TEST_F(SheetTest, GraphPageAppliesSlidersAndChosenColoursOnly) {
     ASSERT_EQ(Hooks().colorDialogCalls.size(), 2u);
     for (const ColorDialogCall& call : Hooks().colorDialogCalls) {
         EXPECT_TRUE(call.customColorsAllZero);
+        EXPECT_TRUE(call.versionSixControls);
         EXPECT_EQ(call.flags, static_cast<DWORD>(CC_RGBINIT | CC_FULLOPEN));
     }
     EXPECT_EQ(Hooks().colorDialogCalls[1].initial, 16777215u);
@@ -250,6 +254,48 @@ TEST_F(SheetTest, TwoIconsEachKeepTheirOwnSheet) {
     EXPECT_EQ(Saved(first, "FontAlpha"), "255");
     EXPECT_EQ(Saved(second, "FontColor"), std::to_string(RGB(0, 0, 255)));
     EXPECT_EQ(Saved(second, "FontAlpha"), "200");
+}
+
+// Only a version 6 button answers BCM_GETIDEALSIZE.
+bool IsVersionSixButton(HWND page, int id) {
+    SIZE ideal{};
+    return SendDlgItemMessageW(page, id, BCM_GETIDEALSIZE, 0, reinterpret_cast<LPARAM>(&ideal)) != 0;
+}
+
+// A sheet session under Windows' rule for bitmaps in version 6 picture
+// controls (a copy of each one with alpha), met by the module's own Common
+// Controls 6 and, with its context refused, by the dock's copy rule for
+// classic controls: every bitmap made or held is deleted by the end.
+TEST_F(SheetTest, SessionWithPreviewsSamplesAndSliderStepsLeavesNoBitmapAlive) {
+    for (const bool refused : {false, true}) {
+        SCOPED_TRACE(refused ? "classic controls" : "the module's version 6 controls");
+        Hooks().refuseActivationContexts = refused;
+        Icon& icon = CreateConfiguredIcon();
+        Hooks().liveBitmaps.clear();
+        Hooks().bitmapsMade = 0;
+        Hooks().pictureCopies = 0;
+        Configure(icon, [&](HWND sheet) {
+            HWND page = ShowSheetPage(sheet, kIcon);
+            EXPECT_TRUE(ChooseListEntry(page, 1008, L"mono"));
+            EXPECT_TRUE(ChooseListEntry(page, 1008, L"icons"));
+            page = ShowSheetPage(sheet, kFont);
+            EXPECT_EQ(IsVersionSixButton(page, 1052), !refused);
+            TypeText(page, 1050, L"20");
+            MoveSlider(page, 1053, 100);
+            page = ShowSheetPage(sheet, kGraph);
+            for (int step = 1; step <= 100; ++step) {
+                MoveSlider(page, 1061 + step % 2 * 3, step * 2);
+            }
+            PressOk(sheet);
+        });
+        std::printf("sheet session, %s: %d bitmaps made, %d copied by their controls, %zu alive\n",
+                    refused ? "classic controls" : "version 6 controls", Hooks().bitmapsMade, Hooks().pictureCopies,
+                    Hooks().liveBitmaps.size());
+        EXPECT_GT(Hooks().bitmapsMade, 200);
+        EXPECT_EQ(Hooks().pictureCopies, Hooks().bitmapsMade) << "every picture has alpha, so every one is copied";
+        EXPECT_TRUE(Hooks().liveBitmaps.empty());
+        dock->Destroy(icon);
+    }
 }
 
 TEST_F(SheetTest, SheetIsCentredAndScreenshotsOfTheFourPages) {

@@ -45,6 +45,7 @@ TEST_F(SoakSheetTest, OpenOkCyclesLeakNothing) {
     EXPECT_LT(after.privateBytes, before.privateBytes + 1048576);
     EXPECT_GT(before.handles, 0u) << "no handle count to compare";
     EXPECT_LE(after.handles, before.handles + 4);
+    EXPECT_EQ(Hooks().liveBitmaps.size(), 0u) << "previews and samples the module left alive";
 }
 
 }  // namespace
