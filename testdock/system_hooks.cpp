@@ -31,6 +31,10 @@ struct Originals {
     decltype(&Gdiplus::GdiplusShutdown) gdiplusShutdown = &Gdiplus::GdiplusShutdown;
     decltype(&::WideCharToMultiByte) wideCharToMultiByte = &::WideCharToMultiByte;
     decltype(&::WinHttpReadData) winHttpReadData = &::WinHttpReadData;
+    decltype(&::WinHttpOpen) winHttpOpen = &::WinHttpOpen;
+    decltype(&::WinHttpSetOption) winHttpSetOption = &::WinHttpSetOption;
+    decltype(&::WinHttpGetIEProxyConfigForCurrentUser) winHttpGetIEProxyConfigForCurrentUser =
+        &::WinHttpGetIEProxyConfigForCurrentUser;
 };
 
 Originals& Real() {
@@ -213,10 +217,72 @@ int WINAPI HookWideCharToMultiByte(UINT codePage, DWORD flags, LPCWCH text, int 
 }
 
 BOOL WINAPI HookWinHttpReadData(HINTERNET request, LPVOID buffer, DWORD size, LPDWORD read) {
-    ++Hooks().httpReads;
     const BOOL result = Real().winHttpReadData(request, buffer, size, read);
+    const std::lock_guard<std::mutex> lock(HooksLock());
+    ++Hooks().httpReads;
     Hooks().pendingAllocationFailures = Hooks().failAllocationsAfterHttpRead;
+    Hooks().failingThread = GetCurrentThreadId();
     return result;
+}
+
+HINTERNET WINAPI HookWinHttpOpen(LPCWSTR agent, DWORD accessType, LPCWSTR proxy, LPCWSTR bypass, DWORD flags) {
+    bool refuse = false;
+    {
+        const std::lock_guard<std::mutex> lock(HooksLock());
+        Hooks().httpAccessTypes.push_back(accessType);
+        refuse = Hooks().windows7Http && accessType == WINHTTP_ACCESS_TYPE_AUTOMATIC_PROXY;
+    }
+    if (refuse) {
+        SetLastError(ERROR_INVALID_PARAMETER);
+        return nullptr;
+    }
+    return Real().winHttpOpen(agent, accessType, proxy, bypass, flags);
+}
+
+BOOL WINAPI HookWinHttpSetOption(HINTERNET handle, DWORD option, LPVOID buffer, DWORD length) {
+    constexpr DWORD kWindows7Protocols =
+        WINHTTP_FLAG_SECURE_PROTOCOL_SSL2 | WINHTTP_FLAG_SECURE_PROTOCOL_SSL3 | WINHTTP_FLAG_SECURE_PROTOCOL_TLS1;
+    bool refuse = false;
+    {
+        const std::lock_guard<std::mutex> lock(HooksLock());
+        if (option == WINHTTP_OPTION_SECURITY_FLAGS) {
+            ++Hooks().certificateCheckChanges;
+        }
+        if (option == WINHTTP_OPTION_SECURE_PROTOCOLS && buffer && length == sizeof(DWORD)) {
+            const DWORD protocols = *static_cast<const DWORD*>(buffer);
+            Hooks().httpProtocolSets.push_back(protocols);
+            refuse = Hooks().windows7Http && (protocols & ~kWindows7Protocols) != 0;
+        }
+    }
+    if (refuse) {
+        SetLastError(ERROR_INVALID_PARAMETER);
+        return FALSE;
+    }
+    return Real().winHttpSetOption(handle, option, buffer, length);
+}
+
+wchar_t* GlobalCopy(const std::wstring& text) {
+    auto* copy = static_cast<wchar_t*>(GlobalAlloc(GMEM_FIXED, (text.size() + 1) * sizeof(wchar_t)));
+    if (copy) {
+        text.copy(copy, text.size());
+        copy[text.size()] = L'\0';
+    }
+    return copy;
+}
+
+// The caller frees the texts with GlobalFree, as Windows documents.
+BOOL WINAPI HookWinHttpGetIEProxyConfigForCurrentUser(WINHTTP_CURRENT_USER_IE_PROXY_CONFIG* config) {
+    std::wstring proxy;
+    {
+        const std::lock_guard<std::mutex> lock(HooksLock());
+        proxy = Hooks().userProxy;
+    }
+    if (proxy.empty() || !config) {
+        return Real().winHttpGetIEProxyConfigForCurrentUser(config);
+    }
+    *config = {};
+    config->lpszProxy = GlobalCopy(proxy);
+    return config->lpszProxy != nullptr;
 }
 
 void* Tracked(void* block) {
@@ -227,18 +293,30 @@ void* Tracked(void* block) {
     return block;
 }
 
+bool FailThisAllocation() {
+    if (Hooks().pendingAllocationFailures == 0 || Hooks().failingThread != GetCurrentThreadId()) {
+        return false;
+    }
+    --Hooks().pendingAllocationFailures;
+    ++Hooks().failedAllocations;
+    return true;
+}
+
 void* __cdecl HookMalloc(size_t size) {
-    if (Hooks().pendingAllocationFailures > 0) {
-        --Hooks().pendingAllocationFailures;
-        ++Hooks().failedAllocations;
+    const std::lock_guard<std::mutex> lock(HooksLock());
+    if (FailThisAllocation()) {
         return nullptr;
     }
     return Tracked(std::malloc(size));
 }
 
-void* __cdecl HookCalloc(size_t count, size_t size) { return Tracked(std::calloc(count, size)); }
+void* __cdecl HookCalloc(size_t count, size_t size) {
+    const std::lock_guard<std::mutex> lock(HooksLock());
+    return Tracked(std::calloc(count, size));
+}
 
 void* __cdecl HookRealloc(void* block, size_t size) {
+    const std::lock_guard<std::mutex> lock(HooksLock());
     void* moved = std::realloc(block, size);
     if (block && (moved || size == 0)) {
         Hooks().liveAllocations.erase(block);
@@ -247,6 +325,7 @@ void* __cdecl HookRealloc(void* block, size_t size) {
 }
 
 void __cdecl HookFree(void* block) {
+    const std::lock_guard<std::mutex> lock(HooksLock());
     Hooks().liveAllocations.erase(block);
     std::free(block);
 }
@@ -274,6 +353,10 @@ const Replacement kReplacements[] = {
     {"gdiplus.dll", "GdiplusShutdown", reinterpret_cast<void*>(&HookGdiplusShutdown)},
     {"kernel32.dll", "WideCharToMultiByte", reinterpret_cast<void*>(&HookWideCharToMultiByte)},
     {"winhttp.dll", "WinHttpReadData", reinterpret_cast<void*>(&HookWinHttpReadData)},
+    {"winhttp.dll", "WinHttpOpen", reinterpret_cast<void*>(&HookWinHttpOpen)},
+    {"winhttp.dll", "WinHttpSetOption", reinterpret_cast<void*>(&HookWinHttpSetOption)},
+    {"winhttp.dll", "WinHttpGetIEProxyConfigForCurrentUser",
+     reinterpret_cast<void*>(&HookWinHttpGetIEProxyConfigForCurrentUser)},
     {"msvcrt.dll", "malloc", reinterpret_cast<void*>(&HookMalloc)},
     {"msvcrt.dll", "calloc", reinterpret_cast<void*>(&HookCalloc)},
     {"msvcrt.dll", "realloc", reinterpret_cast<void*>(&HookRealloc)},
@@ -300,6 +383,9 @@ void SystemHooks::ClearLog() {
     adaptersAddressesCalls = 0;
     failedAllocations = 0;
     httpReads = 0;
+    Drop(httpAccessTypes);
+    Drop(httpProtocolSets);
+    certificateCheckChanges = 0;
     Drop(hostLookups);
     Drop(gdiplusStartups);
     Drop(gdiplusShutdowns);
@@ -308,6 +394,11 @@ void SystemHooks::ClearLog() {
 SystemHooks& Hooks() {
     static SystemHooks hooks;
     return hooks;
+}
+
+std::mutex& HooksLock() {
+    static std::mutex lock;
+    return lock;
 }
 
 struct InstalledHooks::Impl {
