@@ -247,6 +247,23 @@ TEST_F(NetworkInfoTest, SilentServerNeitherHoldsTheDialogNorPilesUpLookups) {
     EXPECT_EQ(server.Requests().size(), 1u) << "the reopenings rejoined the first lookup";
 }
 
+// A server that trickles its body: once the dialog has gone, the lookup stops
+// at its next chunk instead of reading on to the end.
+TEST_F(NetworkInfoTest, ClosingStopsATricklingLookupAtItsNextChunk) {
+    WebReply reply{{Page("200 OK", "")}, 400};
+    reply.pieces.insert(reply.pieces.end(), 10, std::string(16, 'x'));
+    reply.pieces.push_back("203.0.113.7");
+    LocalWebServer server(reply);
+    Icon& icon = dock->CreateIcon();
+    UseUrl(icon, LocalUrl(L"http", server.Port(), L"/ip"));
+    Open(icon, DialogClose::OkButton, false, [&] { return !server.Requests().empty(); });
+    const DWORD closedAt = GetTickCount();
+    std::vector<HANDLE> threads = testdock::ThreadsStartedIn(dock->Module());
+    EXPECT_TRUE(testdock::WaitForThreads(threads, 2000)) << "the body takes 4 s to arrive";
+    std::printf("network info: a trickling lookup stopped %lu ms after its dialog closed\n",
+                GetTickCount() - closedAt);
+}
+
 // The dock closes the dialog, destroys the icon and unloads the module while
 // the lookup still waits for a silent server: the lookup's thread keeps the
 // module loaded until it has ended, then unloads it.
