@@ -146,7 +146,8 @@ void Run(uint64_t seed, uint64_t first, uint64_t count) {
             Finding("connected differs from a plain walk of the same lists");
         }
         if (!Terminated(instance->macAddress) || !Terminated(instance->ipV4Address) ||
-            !Terminated(instance->dnsServer) || !Terminated(instance->dhcpServer) ||
+            !Terminated(instance->dnsServer) || !Terminated(instance->secondaryDnsServer) ||
+            !Terminated(instance->dhcpServer) ||
             !Terminated(instance->primaryWinsServer) || !Terminated(instance->dnsSuffix) ||
             !Terminated(instance->connectionName)) {
             Finding("an adapter field has no terminator inside its bounds");

@@ -1,6 +1,7 @@
 #include "process_use.h"
 
 #include <psapi.h>
+#include <tlhelp32.h>
 #include <winternl.h>
 
 #include <algorithm>
@@ -82,6 +83,52 @@ int SoakCount(const char* variable, int fallback) {
     const DWORD length = GetEnvironmentVariableA(variable, text, sizeof text);
     const int count = length > 0 && length < sizeof text ? std::atoi(text) : 0;
     return count > 0 ? count : fallback;
+}
+
+std::vector<HANDLE> ThreadsStartedIn(HMODULE module) {
+    std::vector<HANDLE> found;
+    MODULEINFO image{};
+    using QueryFn = NTSTATUS(WINAPI*)(HANDLE, ULONG, PVOID, ULONG, PULONG);
+    auto query = reinterpret_cast<QueryFn>(
+        reinterpret_cast<void*>(GetProcAddress(GetModuleHandleW(L"ntdll.dll"), "NtQueryInformationThread")));
+    if (!query || !GetModuleInformation(GetCurrentProcess(), module, &image, sizeof image)) {
+        return found;
+    }
+    const auto base = reinterpret_cast<ULONG_PTR>(image.lpBaseOfDll);
+    HANDLE snapshot = CreateToolhelp32Snapshot(TH32CS_SNAPTHREAD, 0);
+    if (snapshot == INVALID_HANDLE_VALUE) {
+        return found;
+    }
+    THREADENTRY32 entry{};
+    entry.dwSize = sizeof entry;
+    for (BOOL more = Thread32First(snapshot, &entry); more; more = Thread32Next(snapshot, &entry)) {
+        if (entry.th32OwnerProcessID != GetCurrentProcessId()) {
+            continue;
+        }
+        HANDLE thread = OpenThread(THREAD_QUERY_INFORMATION | SYNCHRONIZE, FALSE, entry.th32ThreadID);
+        ULONG_PTR start = 0;
+        // Information class 9: the start address the thread was created with.
+        if (thread && query(thread, 9, &start, sizeof start, nullptr) == 0 && start >= base &&
+            start < base + image.SizeOfImage) {
+            found.push_back(thread);
+        } else if (thread) {
+            CloseHandle(thread);
+        }
+    }
+    CloseHandle(snapshot);
+    return found;
+}
+
+bool WaitForThreads(std::vector<HANDLE>& threads, DWORD milliseconds) {
+    const DWORD start = GetTickCount();
+    bool ended = true;
+    for (HANDLE thread : threads) {
+        const DWORD spent = GetTickCount() - start;
+        ended = WaitForSingleObject(thread, spent < milliseconds ? milliseconds - spent : 0) == WAIT_OBJECT_0 && ended;
+        CloseHandle(thread);
+    }
+    threads.clear();
+    return ended;
 }
 
 }  // namespace testdock

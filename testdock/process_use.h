@@ -6,6 +6,8 @@
 
 #include <windows.h>
 
+#include <vector>
+
 namespace testdock {
 
 struct ProcessUse {
@@ -31,6 +33,12 @@ private:
     DWORD lastTime_ = GetTickCount();
     int lastRound_ = 0;
 };
+
+// The threads of this process that started in the module's code, opened for
+// waiting; WaitForThreads closes them.
+std::vector<HANDLE> ThreadsStartedIn(HMODULE module);
+// True when every thread ended within the time.
+bool WaitForThreads(std::vector<HANDLE>& threads, DWORD milliseconds);
 
 // How many rounds a soak runs: the positive whole number in the environment
 // variable, else `fallback` (CTest runs short soaks, scripts/soak long ones).

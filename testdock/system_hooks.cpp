@@ -45,6 +45,10 @@ struct Originals {
     decltype(&Gdiplus::DllExports::GdipCreateHBITMAPFromBitmap) createHbitmapFromBitmap =
         &Gdiplus::DllExports::GdipCreateHBITMAPFromBitmap;
     decltype(&::CreateActCtxW) createActCtxW = &::CreateActCtxW;
+    decltype(&::WinHttpOpen) winHttpOpen = &::WinHttpOpen;
+    decltype(&::WinHttpSetOption) winHttpSetOption = &::WinHttpSetOption;
+    decltype(&::WinHttpGetIEProxyConfigForCurrentUser) winHttpGetIEProxyConfigForCurrentUser =
+        &::WinHttpGetIEProxyConfigForCurrentUser;
 };
 
 Originals& Real() {
@@ -359,12 +363,6 @@ int WINAPI HookWideCharToMultiByte(UINT codePage, DWORD flags, LPCWCH text, int 
     return Real().wideCharToMultiByte(codePage, flags, text, length, out, outSize, defaultChar, usedDefaultChar);
 }
 
-// The module's heap is also used by threads of its own.
-std::mutex& HeapLock() {
-    static std::mutex lock;
-    return lock;
-}
-
 struct FreedBlock {
     unsigned char* start;
     size_t size;
@@ -378,14 +376,76 @@ std::vector<FreedBlock>& FreedBlocks() {
 constexpr unsigned char kFreedFill = 0xDD;
 
 BOOL WINAPI HookWinHttpReadData(HINTERNET request, LPVOID buffer, DWORD size, LPDWORD read) {
-    ++Hooks().httpReads;
     const BOOL result = Real().winHttpReadData(request, buffer, size, read);
+    const std::lock_guard<std::mutex> lock(HooksLock());
+    ++Hooks().httpReads;
     Hooks().pendingAllocationFailures = Hooks().failAllocationsAfterHttpRead;
+    Hooks().failingThread = GetCurrentThreadId();
     return result;
 }
 
+HINTERNET WINAPI HookWinHttpOpen(LPCWSTR agent, DWORD accessType, LPCWSTR proxy, LPCWSTR bypass, DWORD flags) {
+    bool refuse = false;
+    {
+        const std::lock_guard<std::mutex> lock(HooksLock());
+        Hooks().httpAccessTypes.push_back(accessType);
+        refuse = Hooks().windows7Http && accessType == WINHTTP_ACCESS_TYPE_AUTOMATIC_PROXY;
+    }
+    if (refuse) {
+        SetLastError(ERROR_INVALID_PARAMETER);
+        return nullptr;
+    }
+    return Real().winHttpOpen(agent, accessType, proxy, bypass, flags);
+}
+
+BOOL WINAPI HookWinHttpSetOption(HINTERNET handle, DWORD option, LPVOID buffer, DWORD length) {
+    constexpr DWORD kWindows7Protocols =
+        WINHTTP_FLAG_SECURE_PROTOCOL_SSL2 | WINHTTP_FLAG_SECURE_PROTOCOL_SSL3 | WINHTTP_FLAG_SECURE_PROTOCOL_TLS1;
+    bool refuse = false;
+    {
+        const std::lock_guard<std::mutex> lock(HooksLock());
+        if (option == WINHTTP_OPTION_SECURITY_FLAGS) {
+            ++Hooks().certificateCheckChanges;
+        }
+        if (option == WINHTTP_OPTION_SECURE_PROTOCOLS && buffer && length == sizeof(DWORD)) {
+            const DWORD protocols = *static_cast<const DWORD*>(buffer);
+            Hooks().httpProtocolSets.push_back(protocols);
+            refuse = Hooks().windows7Http && (protocols & ~kWindows7Protocols) != 0;
+        }
+    }
+    if (refuse) {
+        SetLastError(ERROR_INVALID_PARAMETER);
+        return FALSE;
+    }
+    return Real().winHttpSetOption(handle, option, buffer, length);
+}
+
+wchar_t* GlobalCopy(const std::wstring& text) {
+    auto* copy = static_cast<wchar_t*>(GlobalAlloc(GMEM_FIXED, (text.size() + 1) * sizeof(wchar_t)));
+    if (copy) {
+        text.copy(copy, text.size());
+        copy[text.size()] = L'\0';
+    }
+    return copy;
+}
+
+// The caller frees the texts with GlobalFree, as Windows documents.
+BOOL WINAPI HookWinHttpGetIEProxyConfigForCurrentUser(WINHTTP_CURRENT_USER_IE_PROXY_CONFIG* config) {
+    std::wstring proxy;
+    {
+        const std::lock_guard<std::mutex> lock(HooksLock());
+        proxy = Hooks().userProxy;
+    }
+    if (proxy.empty() || !config) {
+        return Real().winHttpGetIEProxyConfigForCurrentUser(config);
+    }
+    *config = {};
+    config->lpszProxy = GlobalCopy(proxy);
+    return config->lpszProxy != nullptr;
+}
+
+// Called with the hooks' lock held.
 void* Tracked(void* block) {
-    const std::lock_guard<std::mutex> held(HeapLock());
     if (block && Hooks().trackAllocations) {
         ++Hooks().trackedAllocations;
         Hooks().liveAllocations.insert(block);
@@ -393,28 +453,39 @@ void* Tracked(void* block) {
     return block;
 }
 
+bool FailThisAllocation() {
+    if (Hooks().pendingAllocationFailures == 0 || Hooks().failingThread != GetCurrentThreadId()) {
+        return false;
+    }
+    --Hooks().pendingAllocationFailures;
+    ++Hooks().failedAllocations;
+    return true;
+}
+
 void* __cdecl HookMalloc(size_t size) {
-    if (Hooks().pendingAllocationFailures > 0) {
-        --Hooks().pendingAllocationFailures;
-        ++Hooks().failedAllocations;
+    const std::lock_guard<std::mutex> lock(HooksLock());
+    if (FailThisAllocation()) {
         return nullptr;
     }
     return Tracked(std::malloc(size));
 }
 
-void* __cdecl HookCalloc(size_t count, size_t size) { return Tracked(std::calloc(count, size)); }
+void* __cdecl HookCalloc(size_t count, size_t size) {
+    const std::lock_guard<std::mutex> lock(HooksLock());
+    return Tracked(std::calloc(count, size));
+}
 
 void* __cdecl HookRealloc(void* block, size_t size) {
+    const std::lock_guard<std::mutex> lock(HooksLock());
     void* moved = std::realloc(block, size);
     if (block && (moved || size == 0)) {
-        const std::lock_guard<std::mutex> held(HeapLock());
         Hooks().liveAllocations.erase(block);
     }
     return Tracked(moved);
 }
 
 void __cdecl HookFree(void* block) {
-    const std::lock_guard<std::mutex> held(HeapLock());
+    const std::lock_guard<std::mutex> lock(HooksLock());
     Hooks().liveAllocations.erase(block);
     if (block && Hooks().keepFreedBlocks) {
         const size_t size = _msize(block);
@@ -450,6 +521,10 @@ const Replacement kReplacements[] = {
     {"gdiplus.dll", "GdiplusShutdown", reinterpret_cast<void*>(&HookGdiplusShutdown)},
     {"kernel32.dll", "WideCharToMultiByte", reinterpret_cast<void*>(&HookWideCharToMultiByte)},
     {"winhttp.dll", "WinHttpReadData", reinterpret_cast<void*>(&HookWinHttpReadData)},
+    {"winhttp.dll", "WinHttpOpen", reinterpret_cast<void*>(&HookWinHttpOpen)},
+    {"winhttp.dll", "WinHttpSetOption", reinterpret_cast<void*>(&HookWinHttpSetOption)},
+    {"winhttp.dll", "WinHttpGetIEProxyConfigForCurrentUser",
+     reinterpret_cast<void*>(&HookWinHttpGetIEProxyConfigForCurrentUser)},
     {"msvcrt.dll", "malloc", reinterpret_cast<void*>(&HookMalloc)},
     {"msvcrt.dll", "calloc", reinterpret_cast<void*>(&HookCalloc)},
     {"msvcrt.dll", "realloc", reinterpret_cast<void*>(&HookRealloc)},
@@ -481,6 +556,9 @@ void SystemHooks::ClearLog() {
     adaptersAddressesCalls = 0;
     failedAllocations = 0;
     httpReads = 0;
+    Drop(httpAccessTypes);
+    Drop(httpProtocolSets);
+    certificateCheckChanges = 0;
     Drop(hostLookups);
     Drop(windowCalls);
     Drop(gdiplusStartups);
@@ -488,7 +566,7 @@ void SystemHooks::ClearLog() {
 }
 
 bool SystemHooks::FreedBlocksUntouched() const {
-    const std::lock_guard<std::mutex> held(HeapLock());
+    const std::lock_guard<std::mutex> lock(HooksLock());
     for (const FreedBlock& block : FreedBlocks()) {
         for (size_t i = 0; i < block.size; ++i) {
             if (block.start[i] != kFreedFill) {
@@ -500,7 +578,7 @@ bool SystemHooks::FreedBlocksUntouched() const {
 }
 
 void SystemHooks::ReleaseFreedBlocks() {
-    const std::lock_guard<std::mutex> held(HeapLock());
+    const std::lock_guard<std::mutex> lock(HooksLock());
     keepFreedBlocks = false;
     for (const FreedBlock& block : FreedBlocks()) {
         std::free(block.start);
@@ -511,6 +589,11 @@ void SystemHooks::ReleaseFreedBlocks() {
 SystemHooks& Hooks() {
     static SystemHooks hooks;
     return hooks;
+}
+
+std::mutex& HooksLock() {
+    static std::mutex lock;
+    return lock;
 }
 
 struct InstalledHooks::Impl {

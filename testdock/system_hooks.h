@@ -12,6 +12,7 @@
 #include <iphlpapi.h>
 
 #include <functional>
+#include <mutex>
 #include <optional>
 #include <set>
 #include <string>
@@ -132,10 +133,12 @@ struct SystemHooks {
     // A GDI+ start-up status to report instead of starting (0: really start).
     int failGdiplusStartupWith = 0;
     // Allocation failure on demand: each WinHttpReadData of the module arms this
-    // many failures of its following allocations (msvcrt malloc, which
-    // operator new reaches), so that code scanning a body meets bad_alloc.
+    // many failures of the reading thread's following allocations (msvcrt
+    // malloc, which operator new reaches), so that code scanning a body meets
+    // bad_alloc.
     int failAllocationsAfterHttpRead = 0;
     int pendingAllocationFailures = 0;
+    DWORD failingThread = 0;
     int failedAllocations = 0;
     int httpReads = 0;
     // The module's heap blocks (msvcrt malloc, calloc, realloc, free) made
@@ -162,6 +165,20 @@ struct SystemHooks {
     void ReleaseFreedBlocks();
     // Told of every window call (and where the dock keeps its icons).
     std::function<void(const WindowCall&)> onWindowCall;
+    // WinHTTP as Windows 7 without its TLS 1.2 update answers: WinHttpOpen
+    // refuses the automatic proxy (new in Windows 8.1) and WinHttpSetOption a
+    // protocol set with anything newer than TLS 1.0, both with
+    // ERROR_INVALID_PARAMETER.
+    bool windows7Http = false;
+    // The manual proxy of the user's Internet settings, as
+    // WinHttpGetIEProxyConfigForCurrentUser reports it; empty: the system's.
+    std::wstring userProxy;
+    // What the module asked of WinHTTP: the access type of each WinHttpOpen,
+    // each protocol set it offered, and how often it changed the certificate
+    // checks (WINHTTP_OPTION_SECURITY_FLAGS).
+    std::vector<DWORD> httpAccessTypes;
+    std::vector<DWORD> httpProtocolSets;
+    int certificateCheckChanges = 0;
     // Host callbacks that look missing to the module.
     std::set<std::string> missingHostFunctions;
     // Without a script, really run commands, track menus and show the colour
@@ -174,6 +191,10 @@ struct SystemHooks {
 };
 
 SystemHooks& Hooks();
+
+// Held by the replacements that the module's own threads reach (WinHTTP and
+// the C heap); a test reads what they record once those threads are done.
+std::mutex& HooksLock();
 
 // Installs every replacement into the module's import table; undone on destruction.
 class InstalledHooks {

@@ -82,7 +82,8 @@ struct DockletInstance {
     wchar_t dhcpServer[16];
     wchar_t primaryWinsServer[16];
     wchar_t secondaryWinsServer[16];
-    wchar_t dnsServer[16];
+    wchar_t dnsServer[16];           // the first IPv4 DNS server
+    wchar_t secondaryDnsServer[16];  // the second one
     wchar_t externalIpAddress[16];
     wchar_t netMask[16];
     wchar_t ipAddressUrl[2048];

@@ -75,8 +75,11 @@ template <typename T>
 using MallocOwner = UniquePointer<T*, &owners::FreeBlock>;
 using ProcessHeapOwner = UniquePointer<void*, &owners::FreeProcessHeapBlock>;
 using CoTaskTextOwner = UniquePointer<wchar_t*, &CoTaskMemFree>;
+using GlobalTextOwner = UniquePointer<wchar_t*, &GlobalFree>;
 
 // Kernel, USER and GDI
+using HandleOwner = UniquePointer<HANDLE, &CloseHandle>;
+using ModuleOwner = UniquePointer<HMODULE, &FreeLibrary>;
 using FindOwner = UniqueAny<HANDLE, &FindClose, &owners::InvalidHandle>;
 using ActivationContextOwner = UniqueAny<HANDLE, &ReleaseActCtx, &owners::InvalidHandle>;
 using MenuOwner = UniquePointer<HMENU, &DestroyMenu>;

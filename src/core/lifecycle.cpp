@@ -6,6 +6,7 @@
 #include "core/refresh.h"
 #include "core/settings.h"
 #include "core/timers.h"
+#include "info/external_lookup.h"
 #include "measure/perf_data_reader.h"
 #include "measure/rate_histories.h"
 #include "measure/traffic_sampler.h"
@@ -79,6 +80,7 @@ void FreeInstance(DockletInstance* instance) noexcept {
     ReleaseImageSet(instance);
     DestroyIconCache(instance->iconCache);
     StopGdiplus();
+    ReleaseInstanceLookup(instance);
     std::free(instance);
     // Closing the key unloads the counter providers, so it stays open (one
     // fetch per icon per second) until the last icon goes.

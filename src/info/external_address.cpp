@@ -3,16 +3,16 @@
 #include "base/owners.h"
 #include "base/text.h"
 #include "info/address_scanner.h"
+#include "info/lookup_session.h"
 
 #include <cwchar>
 #include <string>
 
 namespace {
 
-constexpr wchar_t kUserAgent[] = L"WinHTTP Pellorin Docklet/1.0";
 constexpr size_t kUrlCapacity = 2048;
-// The dialog waits for the lookup before it shows: a silent or trickling
-// server must not hold the dock for longer than this.
+// A silent or trickling server, or a slow proxy discovery, must not keep the
+// lookup's thread, its connection and the module alive for longer than this.
 constexpr ULONGLONG kExchangeMilliseconds = 10000;
 constexpr size_t kBodyLimitBytes = 64 * 1024;
 
@@ -46,32 +46,46 @@ bool CrackUrl(const wchar_t* url, UrlParts& parts) {
     return true;
 }
 
-// Gives the request's next blocking step only the time that is left.
-bool LimitToDeadline(HINTERNET request, ULONGLONG deadline) {
+// The milliseconds left for the next blocking step; 0 once the time is up or
+// the lookup's owner no longer wants the answer.
+int TimeLeft(ULONGLONG deadline, const StopCheck& stop) {
     const ULONGLONG now = GetTickCount64();
-    if (now >= deadline) {
+    if (now >= deadline || stop.requested(stop.context)) {
+        return 0;
+    }
+    return static_cast<int>(deadline - now);
+}
+
+// What the session's requests inherit, proxy discovery included.
+bool LimitSession(HINTERNET session, ULONGLONG deadline, const StopCheck& stop) {
+    const int left = TimeLeft(deadline, stop);
+    return left > 0 && WinHttpSetTimeouts(session, left, left, left, left);
+}
+
+bool LimitToDeadline(HINTERNET request, ULONGLONG deadline, const StopCheck& stop) {
+    int left = TimeLeft(deadline, stop);
+    if (left == 0) {
         return false;
     }
-    int left = static_cast<int>(deadline - now);
     // The wait for the response's headers has a time-out of its own.
     return WinHttpSetTimeouts(request, left, left, left, left) &&
            WinHttpSetOption(request, WINHTTP_OPTION_RECEIVE_RESPONSE_TIMEOUT, &left, sizeof left);
 }
 
-bool SendRequest(HINTERNET request, ULONGLONG deadline) {
-    return LimitToDeadline(request, deadline) &&
+bool SendRequest(HINTERNET request, ULONGLONG deadline, const StopCheck& stop) {
+    return LimitToDeadline(request, deadline, stop) &&
            WinHttpSendRequest(request, WINHTTP_NO_ADDITIONAL_HEADERS, 0, WINHTTP_NO_REQUEST_DATA, 0, 0, 0) &&
-           LimitToDeadline(request, deadline) && WinHttpReceiveResponse(request, nullptr);
+           LimitToDeadline(request, deadline, stop) && WinHttpReceiveResponse(request, nullptr);
 }
 
 // Reads until the body ends, an address is certain, the size limit or the
 // deadline. False when reading failed or ran out of time part way.
-bool ScanBody(HINTERNET request, ULONGLONG deadline, AddressScan& scan) {
+bool ScanBody(HINTERNET request, ULONGLONG deadline, const StopCheck& stop, AddressScan& scan) {
     char chunk[8192];
     size_t bodyBytes = 0;
     while (scan.address.empty() && bodyBytes < kBodyLimitBytes) {
         DWORD available = 0;
-        if (!LimitToDeadline(request, deadline) || !WinHttpQueryDataAvailable(request, &available)) {
+        if (!LimitToDeadline(request, deadline, stop) || !WinHttpQueryDataAvailable(request, &available)) {
             return false;
         }
         if (available == 0) {
@@ -102,7 +116,12 @@ void ShowAddress(const std::string& address, wchar_t (&result)[16]) {
 
 }  // namespace
 
-bool LookUpExternalAddress(const wchar_t* url, wchar_t (&result)[16]) {
+bool IsLookupUrl(const wchar_t* url) {
+    UrlParts parts;
+    return url && CrackUrl(url, parts);
+}
+
+bool LookUpExternalAddress(const wchar_t* url, wchar_t (&result)[16], const StopCheck& stop) {
     UrlParts parts;
     if (!url || !CrackUrl(url, parts)) {
         return false;
@@ -110,16 +129,18 @@ bool LookUpExternalAddress(const wchar_t* url, wchar_t (&result)[16]) {
     const ULONGLONG deadline = GetTickCount64() + kExchangeMilliseconds;
     AddressScan scan;
     bool readWhole = true;
-    InternetOwner session(WinHttpOpen(kUserAgent, WINHTTP_ACCESS_TYPE_DEFAULT_PROXY, WINHTTP_NO_PROXY_NAME,
-                                      WINHTTP_NO_PROXY_BYPASS, 0));
-    InternetOwner connection(session ? WinHttpConnect(session.get(), parts.host.c_str(), parts.port, 0) : nullptr);
+    InternetOwner session(OpenLookupSession());
+    // Proxy discovery and name resolution count against the same deadline.
+    InternetOwner connection(session && LimitSession(session.get(), deadline, stop)
+                                 ? WinHttpConnect(session.get(), parts.host.c_str(), parts.port, 0)
+                                 : nullptr);
     const DWORD flags = WINHTTP_FLAG_BYPASS_PROXY_CACHE | (parts.secure ? WINHTTP_FLAG_SECURE : 0);
     InternetOwner request(connection ? WinHttpOpenRequest(connection.get(), L"GET", parts.pathAndQuery.c_str(),
                                                           nullptr, WINHTTP_NO_REFERER,
                                                           WINHTTP_DEFAULT_ACCEPT_TYPES, flags)
                                      : nullptr);
-    if (request && SendRequest(request.get(), deadline)) {
-        readWhole = ScanBody(request.get(), deadline, scan);
+    if (request && SendRequest(request.get(), deadline, stop)) {
+        readWhole = ScanBody(request.get(), deadline, stop, scan);
     }
     FinishScan(scan);
     ShowAddress(scan.address, result);

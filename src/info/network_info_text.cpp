@@ -65,5 +65,6 @@ std::vector<ControlText> AddressDetailTexts(const DockletInstance& instance) {
     texts.push_back(Field(IDC_INFO_SECONDARY_WINS, instance.haveWins ? instance.secondaryWinsServer : L""));
     texts.push_back(Field(IDC_INFO_DNS_SUFFIX, instance.dnsSuffix));
     texts.push_back(Field(IDC_INFO_PRIMARY_DNS, instance.dnsServer));
+    texts.push_back(Field(IDC_INFO_SECONDARY_DNS, instance.secondaryDnsServer));
     return texts;
 }

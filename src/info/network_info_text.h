@@ -15,9 +15,9 @@ struct ControlText {
 // "Up", "Down", ... for an IF_OPER_STATUS value; "Undefined" for any other.
 const wchar_t* OperStatusWord(int32_t operStatus) noexcept;
 
-// The adapter rows, filled before the external address is looked up.
+// The adapter rows.
 std::vector<ControlText> AdapterTexts(const DockletInstance& instance);
 
-// The DHCP, WINS and DNS rows, filled after the lookup. A lease time that has
+// The DHCP, WINS and DNS rows. A lease time that has
 // no local-time form is left out, so its control keeps its empty text.
 std::vector<ControlText> AddressDetailTexts(const DockletInstance& instance);

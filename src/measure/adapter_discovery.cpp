@@ -127,16 +127,19 @@ void FormatMacAddress(const IP_ADAPTER_INFO* adapterInfo, DockletInstance* insta
     *out = L'\0';
 }
 
-// The last IPv4 server of the list wins; entries of other families carry no
-// dotted form and are passed over.
-void CopyDnsServer(const IP_ADAPTER_ADDRESSES* entry, DockletInstance* instance) noexcept {
+// The first two IPv4 servers of the list, in its order; entries of other
+// families carry no dotted form and are passed over.
+void CopyDnsServers(const IP_ADAPTER_ADDRESSES* entry, DockletInstance* instance) noexcept {
     if (!entry->FirstDnsServerAddress) {
         return;
     }
     const WinsockSession winsock;
+    static_assert(sizeof instance->secondaryDnsServer == sizeof instance->dnsServer, "one bound for both");
+    wchar_t* const fields[] = {instance->dnsServer, instance->secondaryDnsServer};
+    size_t found = 0;
     size_t steps = 0;
     for (const IP_ADAPTER_DNS_SERVER_ADDRESS* server = entry->FirstDnsServerAddress;
-         server && steps < kMaxListEntries; server = server->Next, ++steps) {
+         server && steps < kMaxListEntries && found < 2; server = server->Next, ++steps) {
         const SOCKET_ADDRESS& address = server->Address;
         if (!address.lpSockaddr || address.iSockaddrLength < static_cast<INT>(sizeof(sockaddr_in)) ||
             address.lpSockaddr->sa_family != AF_INET) {
@@ -144,12 +147,12 @@ void CopyDnsServer(const IP_ADAPTER_ADDRESSES* entry, DockletInstance* instance)
         }
         const auto* ipv4 = reinterpret_cast<const sockaddr_in*>(address.lpSockaddr);
         const CoTaskText wide = Widen(inet_ntoa(ipv4->sin_addr));
-        CopyText(instance->dnsServer, wide.get());
+        CopyText(fields[found++], sizeof instance->dnsServer / sizeof instance->dnsServer[0], wide.get());
     }
 }
 
 void CopyAdapterAddresses(const IP_ADAPTER_ADDRESSES* entry, DockletInstance* instance) noexcept {
-    CopyDnsServer(entry, instance);
+    CopyDnsServers(entry, instance);
     CopyText(instance->dnsSuffix, entry->DnsSuffix);
     CopyText(instance->connectionName, entry->FriendlyName);
     instance->operStatus = static_cast<int32_t>(entry->OperStatus);
@@ -194,6 +197,7 @@ void ResetAdapterState(DockletInstance* instance) noexcept {
     instance->primaryWinsServer[0] = L'\0';
     instance->secondaryWinsServer[0] = L'\0';
     instance->dnsServer[0] = L'\0';
+    instance->secondaryDnsServer[0] = L'\0';
     instance->dnsSuffix[0] = L'\0';
     instance->connectionName[0] = L'\0';
     instance->externalIpAddress[0] = L'\0';

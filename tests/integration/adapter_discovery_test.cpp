@@ -41,8 +41,8 @@ TEST_F(AdapterDiscoveryTest, EveryFieldOfTheAdapterInBothListsReachesTheInstance
     a.leaseExpires = 1700086400;
     a.primaryWins = "10.1.1.1";
     a.secondaryWins = "10.1.1.2";
-    // The last IPv4 server counts; other families are skipped.
-    a.dnsServers = {"fe80::1", "10.0.0.1", "10.0.0.2", "2001:db8::53"};
+    // The first two IPv4 servers count, in order; other families are skipped.
+    a.dnsServers = {"fe80::1", "10.0.0.1", "2001:db8::53", "10.0.0.2", "10.0.0.3"};
     // Another adapter listed first, with enough servers that both lists need more room.
     testdock::AdapterPlan other;
     other.guid = "{11111111-2222-3333-4444-555555555555}";
@@ -59,6 +59,9 @@ TEST_F(AdapterDiscoveryTest, EveryFieldOfTheAdapterInBothListsReachesTheInstance
         SCOPED_TRACE(extras ? "DHCP and WINS on" : "DHCP and WINS off");
         watched.dhcpEnabled = extras;
         watched.haveWins = extras;
+        if (!extras) {
+            watched.dnsServers = {"10.0.0.9"};
+        }
         serve(0, 0);
         serve(1, 7000);
         // The system's GUID differs only in letter case.
@@ -73,7 +76,8 @@ TEST_F(AdapterDiscoveryTest, EveryFieldOfTheAdapterInBothListsReachesTheInstance
         EXPECT_STREQ(d.ipV4Address, L"192.0.2.10");
         EXPECT_STREQ(d.netMask, L"255.255.255.0");
         EXPECT_STREQ(d.ipV4Gateway, L"192.0.2.1");
-        EXPECT_STREQ(d.dnsServer, L"10.0.0.2");
+        EXPECT_STREQ(d.dnsServer, extras ? L"10.0.0.1" : L"10.0.0.9");
+        EXPECT_STREQ(d.secondaryDnsServer, extras ? L"10.0.0.2" : L"") << "one server leaves it empty";
         EXPECT_STREQ(d.dnsSuffix, L"example.test");
         EXPECT_STREQ(d.connectionName, L"Local Area Connection");
         EXPECT_EQ(d.dhcpEnabled, extras ? 1 : 0);

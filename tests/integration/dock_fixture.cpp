@@ -48,7 +48,10 @@ void WriteFile(const std::string& ansiPath, const std::string& content) {
 }
 
 void DockTest::SetUp() {
-    Hooks() = testdock::SystemHooks{};
+    {
+        const std::lock_guard<std::mutex> lock(testdock::HooksLock());
+        Hooks() = testdock::SystemHooks{};
+    }
     testdock::Counters() = testdock::ImageCounters{};
     const std::wstring named = NamedModule();
     dock = named.empty() ? std::make_unique<TestDock>() : std::make_unique<TestDock>(named);
@@ -65,6 +68,7 @@ void DockTest::SetUp() {
 void DockTest::TearDown() {
     dock.reset();
     scratch.reset();
+    const std::lock_guard<std::mutex> lock(testdock::HooksLock());
     Hooks() = testdock::SystemHooks{};
 }
 
