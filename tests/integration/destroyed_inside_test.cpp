@@ -45,6 +45,12 @@ protected:
         EXPECT_EQ(icon.afterDestroy, std::vector<std::string>{});
     }
 
+    // The window a second request brought to the front.
+    static HWND Raised() {
+        const std::vector<testdock::WindowCall>& calls = Hooks().windowCalls;
+        return !calls.empty() && calls.back().function == "SetForegroundWindow" ? calls.back().hwnd : nullptr;
+    }
+
     DWORD destroyedAt = 0;
 };
 
@@ -101,6 +107,7 @@ TEST_F(DestroyedInsideTest, SheetOnEveryPageEndsAsCancelled) {
             // A second request while the sheet is up raises it and opens no other.
             EXPECT_EQ(dock->Configure(icon), 0);
             EXPECT_EQ(Hooks().dialogCalls.size(), sheetsOpened + 1);
+            EXPECT_EQ(Raised(), sheet);
             DestroyNow(icon);
         });
         ExpectDoneWith(icon);
@@ -135,9 +142,10 @@ TEST_F(DestroyedInsideTest, DialogsCloseAndASecondRequestRaisesTheOpenOne) {
         const size_t opened = Hooks().dialogCalls.size();
         testdock::DialogDriver driver(testdock::DialogTitled(opening.title));
         driver
-            .Do([&](HWND) {
+            .Do([&](HWND dialog) {
                 EXPECT_EQ(((*dock).*opening.open)(icon), 0);
                 EXPECT_EQ(Hooks().dialogCalls.size(), opened + 1) << "a second dialog was opened";
+                EXPECT_EQ(Raised(), dialog);
                 DestroyNow(icon);
             })
             .WaitGone(kClosingMs);
