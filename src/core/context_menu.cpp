@@ -4,7 +4,7 @@
 #include "base/host_api.h"
 #include "base/owners.h"
 #include "core/exports.h"
-#include "core/refresh.h"
+#include "cycle/refresh.h"
 
 namespace {
 

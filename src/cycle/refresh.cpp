@@ -1,10 +1,10 @@
-#include "core/refresh.h"
+#include "cycle/refresh.h"
 
 #include "base/host_api.h"
 #include "base/host_image.h"
 #include "base/image_set_path.h"
 #include "base/text.h"
-#include "core/timers.h"
+#include "cycle/timers.h"
 #include "measure/adapter_discovery.h"
 #include "measure/traffic_sampler.h"
 #include "render/icon_composer.h"
