@@ -118,6 +118,7 @@ struct DockletInstance {
     // Pictures and timer
     HostImage* recvImage;
     HostImage* sendImage;
+    uint32_t imageSetGeneration;  // counts the times the pictures changed
     int32_t fastTimerRunning;
 
     // The counter instance the older readings were taken from; a different
