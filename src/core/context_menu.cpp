@@ -98,7 +98,7 @@ void ActOnMenuChoice(DockletInstance* instance, UINT id) noexcept {
         default: return;
     }
     instance->dockletData ^= iconBit;
-    Refresh(instance, RefreshScope::AdapterAndDisplay);
+    Refresh(instance, id == kMenuUpdateNow ? RefreshScope::Repair : RefreshScope::AdapterAndDisplay);
 }
 
 void ShowContextMenu(DockletInstance* instance) noexcept {
