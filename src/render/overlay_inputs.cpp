@@ -9,6 +9,7 @@
 
 #include <cstring>
 #include <cwchar>
+#include <iterator>
 
 namespace {
 
@@ -57,13 +58,12 @@ bool HoldGraph(const StandardGraph& graph, double rate, const Warr<double>* seri
     return true;
 }
 
+static_assert(std::size(OverlayInputs{}.graphs) == std::size(kStandardGraphs), "one held graph per standard graph");
+static_assert(kStandardGraphs[0].rect.height < 256 && kStandardGraphs[1].rect.height < 256, "bar heights fit a byte");
+
 bool HoldGraphs(const DockletInstance& instance, OverlayInputs& inputs) noexcept {
-    static_assert(sizeof inputs.graphs / sizeof inputs.graphs[0] == sizeof kStandardGraphs / sizeof kStandardGraphs[0],
-                  "one held graph per standard graph");
-    for (int g = 0; g < 2; ++g) {
+    for (size_t g = 0; g < std::size(kStandardGraphs); ++g) {
         const StandardGraph& graph = kStandardGraphs[g];
-        static_assert(kStandardGraphs[0].rect.height < 256 && kStandardGraphs[1].rect.height < 256,
-                      "bar heights fit a byte");
         const bool upload = graph.direction == GraphDirection::Upload;
         if (!HoldGraph(graph, upload ? instance.uploadRate : instance.downloadRate,
                        upload ? instance.uploadHistory : instance.downloadHistory, inputs.graphs[g])) {
