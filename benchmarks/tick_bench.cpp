@@ -5,7 +5,8 @@
 // the four readings and figures, the label and the drawing. Both run over a
 // realistic Network Interface block (64 instances x 30 counters) whose rates
 // change every tick, with the shipped image set, for the default settings and
-// for everything on (three readings, graphs, address, pictures).
+// for everything on (three readings, graphs, address, pictures). Last, the
+// idle tick: everything on, a link that moves nothing, the graphs emptied.
 #include "base/host_image.h"
 #include "process_use.h"
 #include "render/icon_cache.h"
@@ -24,12 +25,14 @@ namespace {
 constexpr int kTicks = 400;
 constexpr UINT_PTR kFastTimer = 123225;
 
-std::vector<uint8_t> RealisticBlockAt(int tick) {
+std::vector<uint8_t> RealisticBlockAt(int tick, bool idle) {
     PerfBlockPlan plan = RealisticNetworkInterfaceBlock();
     plan.perfFreq = 10000000;
     plan.perfTime = static_cast<int64_t>(tick) * plan.perfFreq;
-    // Every counter grows by a different amount each tick, so each reading changes.
-    const uint64_t moved = 150000u * static_cast<uint64_t>(tick) + (static_cast<uint64_t>(tick) * tick * 7919u) % 90000u;
+    // Every counter grows by a different amount each tick, so each reading
+    // changes; on an idle link none moves.
+    const uint64_t moved =
+        idle ? 0 : 150000u * static_cast<uint64_t>(tick) + (static_cast<uint64_t>(tick) * tick * 7919u) % 90000u;
     for (PerfObjectPlan& object : plan.objects) {
         object.perfFreq = plan.perfFreq;
         object.perfTime = plan.perfTime;
@@ -96,8 +99,8 @@ double FloorMicroseconds(testdock::TestDock& dock, testdock::Icon& icon, Served&
     return (Now() - start) / kTicks;
 }
 
-double TickMicroseconds(testdock::TestDock& dock, testdock::Icon& icon) {
-    for (int tick = 0; tick < 20; ++tick) {
+double TickMicroseconds(testdock::TestDock& dock, testdock::Icon& icon, int warmUp = 20) {
+    for (int tick = 0; tick < warmUp; ++tick) {
         dock.Tick(icon, kFastTimer);
     }
     const double start = Now();
@@ -110,12 +113,16 @@ double TickMicroseconds(testdock::TestDock& dock, testdock::Icon& icon) {
 }  // namespace
 
 int main() {
-    Served served;
+    // Going back in time at the end of a round gives an empty interval, as
+    // the idle link's zero readings do.
+    Served served, idle;
     for (int tick = 0; tick < 64; ++tick) {
-        served.blocks.push_back(RealisticBlockAt(tick));
+        served.blocks.push_back(RealisticBlockAt(tick, false));
+        idle.blocks.push_back(RealisticBlockAt(tick, true));
     }
+    Served* serving = &served;
     testdock::Hooks().regQueryValue = [&](HKEY, const wchar_t*, DWORD*, BYTE* data, DWORD* size) -> LSTATUS {
-        return served.Answer(data, size);
+        return serving->Answer(data, size);
     };
     testdock::AdapterServer adapters;
     adapters.adapters.push_back(testdock::AdapterPlan{});
@@ -153,6 +160,28 @@ int main() {
         ok = ok && drawn && floor > 0.0;
         std::vector<testdock::Event>().swap(icon.events);
         testdock::Hooks().ClearLog();
+        dock.Destroy(icon);
+    }
+    {
+        serving = &idle;
+        WritePrivateProfileStringA("Bench", "DockletData", "31", ini.c_str());
+        testdock::Icon& icon = dock.CreateIcon(ini.c_str(), "Bench");
+        for (int tick = 0; tick < kHistoryCapacity + 20; ++tick) {
+            dock.Tick(icon, kFastTimer);
+        }
+        const int overlays = icon.Count(testdock::EventKind::Overlay);
+        const int labels = icon.Count(testdock::EventKind::Label);
+        const double tick = TickMicroseconds(dock, icon, 0);
+        serving = &served;
+        const double floor = FloorMicroseconds(dock, icon, served);
+        // The floor's own overlays are handed over through the dock directly.
+        const int handed = icon.Count(testdock::EventKind::Overlay) - overlays - kTicks;
+        std::printf("idle, all on      floor %7.1f us, idle fast tick  %7.1f us, ratio %.2f (%d ticks after %d to "
+                    "empty the graphs; %d overlays and %d labels handed over, label \"%s\")\n",
+                    floor, tick, tick / floor, kTicks, kHistoryCapacity + 20, handed,
+                    icon.Count(testdock::EventKind::Label) - labels, icon.label.c_str());
+        ok = ok && floor > 0.0;
+        std::vector<testdock::Event>().swap(icon.events);
         dock.Destroy(icon);
     }
     // What icons cost while they tick: eight icons with everything on, each

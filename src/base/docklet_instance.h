@@ -12,6 +12,7 @@ template <typename T>
 class Warr;
 struct HostImage;
 struct IconCache;
+struct HandedOver;
 struct ExternalLookup;
 
 // dockletData: what the icon shows.
@@ -118,6 +119,7 @@ struct DockletInstance {
     // Pictures and timer
     HostImage* recvImage;
     HostImage* sendImage;
+    uint32_t imageSetGeneration;  // counts the times the pictures changed
     int32_t fastTimerRunning;
 
     // The counter instance the older readings were taken from; a different
@@ -126,6 +128,8 @@ struct DockletInstance {
 
     // What the icon's drawing keeps between ticks; null draws everything afresh.
     IconCache* iconCache;
+    // What the dock was handed last; null hands everything over every time.
+    HandedOver* handedOver;
 
     // Lifetime. The dock may call OnDestroy while a call of the module on the
     // same icon is still on the stack; the record then lives, marked destroyed,

@@ -1,7 +1,7 @@
 #include "config/working_copy.h"
 
 #include "base/text.h"
-#include "core/refresh.h"
+#include "cycle/refresh.h"
 #include "render/image_set.h"
 
 #include <cwchar>

@@ -4,7 +4,7 @@
 #include "base/host_api.h"
 #include "base/owners.h"
 #include "core/exports.h"
-#include "core/refresh.h"
+#include "cycle/refresh.h"
 
 namespace {
 
@@ -98,7 +98,7 @@ void ActOnMenuChoice(DockletInstance* instance, UINT id) noexcept {
         default: return;
     }
     instance->dockletData ^= iconBit;
-    Refresh(instance, RefreshScope::AdapterAndDisplay);
+    Refresh(instance, id == kMenuUpdateNow ? RefreshScope::Repair : RefreshScope::AdapterAndDisplay);
 }
 
 void ShowContextMenu(DockletInstance* instance) noexcept {

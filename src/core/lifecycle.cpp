@@ -3,9 +3,10 @@
 #include "base/host_api.h"
 #include "core/gdiplus_session.h"
 #include "core/open_windows.h"
-#include "core/refresh.h"
 #include "core/settings.h"
-#include "core/timers.h"
+#include "cycle/handed_over.h"
+#include "cycle/refresh.h"
+#include "cycle/timers.h"
 #include "info/external_lookup.h"
 #include "measure/perf_data_reader.h"
 #include "measure/rate_histories.h"
@@ -29,6 +30,7 @@ DockletInstance* CreateInstance(HWND hwndDocklet, HINSTANCE hInstance, const cha
     }
     ++liveInstances;
     instance->iconCache = CreateIconCache();
+    instance->handedOver = CreateHandedOver();
     instance->hwndDocklet = hwndDocklet;
     instance->hInstance = hInstance;
     LoadSettings(instance, iniFile, iniSection);
@@ -79,6 +81,7 @@ void FreeInstance(DockletInstance* instance) noexcept {
     DestroyRateHistories(instance);
     ReleaseImageSet(instance);
     DestroyIconCache(instance->iconCache);
+    DestroyHandedOver(instance->handedOver);
     StopGdiplus();
     ReleaseInstanceLookup(instance);
     std::free(instance);

@@ -41,7 +41,7 @@ struct CachedText {
 
 // The icon's bottom layer for one picture combination, as 0xAARRGGBB rows.
 struct CachedLayer {
-    int pictures;  // PictureBits of the combination; -1 for an unused slot
+    int pictures;  // ShownPictures of the combination; -1 for an unused slot
     MallocOwner<uint32_t> pixels;
     uint64_t lastUse;
 };

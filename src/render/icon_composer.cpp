@@ -5,6 +5,7 @@
 #include "base/text.h"
 #include "render/icon_cache.h"
 #include "render/outlined_text.h"
+#include "render/overlay_inputs.h"
 #include "render/rate_text.h"
 #include "render/traffic_graph.h"
 
@@ -90,18 +91,6 @@ void DrawAddressLine(GpGraphics* graphics, const TextStyle& style, const Docklet
     } else {
         DrawIconText(graphics, style, L"No IP Address", 4.0, kAddressY, kAddressHeight, cache);
     }
-}
-
-constexpr int kSendPicture = 1;
-constexpr int kRecvPicture = 2;
-
-// Which activity pictures the icon shows now.
-int PictureBits(const DockletInstance& instance) noexcept {
-    if (instance.dockletData & kHideIcons) {
-        return 0;
-    }
-    return (instance.uploadRate > 0.0 && NativeImageOf(instance.sendImage) ? kSendPicture : 0) |
-           (instance.downloadRate > 0.0 && NativeImageOf(instance.recvImage) ? kRecvPicture : 0);
 }
 
 void SetQuality(GpGraphics* surface) noexcept {
@@ -221,7 +210,7 @@ GpBitmap* ComposeIcon(const DockletInstance* instance, IconCache* cache) noexcep
         return nullptr;
     }
     const bool connected = instance->interfaceDescription[0] != L'\0' && instance->connected;
-    const int pictures = connected ? PictureBits(*instance) : 0;
+    const int pictures = connected ? ShownPictures(*instance) : 0;
     // A kept layer replaces drawing the pictures and graph boxes; without a
     // cache everything is drawn in its plain order.
     bool bottomDrawn = false;

@@ -40,6 +40,7 @@ void ReleaseImageSet(DockletInstance* instance) noexcept {
     instance->sendImage = nullptr;
     DeleteHostImage(instance->recvImage);
     instance->recvImage = nullptr;
+    ++instance->imageSetGeneration;
 }
 
 void LoadImageSet(DockletInstance* instance) noexcept {

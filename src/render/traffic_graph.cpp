@@ -7,11 +7,7 @@
 #include "render/outlined_text.h"
 #include "render/rate_text.h"
 
-namespace {
-
-// Whole pixels of bar above the one-pixel stub. Samples at or above full scale
-// are clipped to it; negative and NaN samples draw only the stub.
-int BarHeight(double sample, int32_t boxHeight, double fullScale) noexcept {
+int GraphBarHeight(double sample, int32_t boxHeight, double fullScale) noexcept {
     const double scale = (boxHeight - 1.0) / fullScale;
     const double v = sample > fullScale ? fullScale : sample;
     if (!(v > 0.0)) {
@@ -25,6 +21,8 @@ int BarHeight(double sample, int32_t boxHeight, double fullScale) noexcept {
     return static_cast<int>(height);
 }
 
+namespace {
+
 // The bar of the k-th sample (k = 1 for the oldest): a 2-pixel line from the
 // box's bottom up to its height.
 struct Bar {
@@ -35,7 +33,7 @@ struct Bar {
 
 Bar BarOf(double sample, int32_t k, double fullScale, const PixelRect& box) noexcept {
     const int32_t bottom = box.y + box.height;
-    return Bar{box.x + 2 * k, bottom, bottom - 1 - BarHeight(sample, box.height, fullScale)};
+    return Bar{box.x + 2 * k, bottom, bottom - 1 - GraphBarHeight(sample, box.height, fullScale)};
 }
 
 void DrawBars(GpGraphics* graphics, Gdiplus::GpPen* pen, const Warr<double>& series, double fullScale,

@@ -40,6 +40,10 @@ void DrawGraphContent(GpGraphics* graphics, const GraphStyle& style, const wchar
                       const Warr<double>* series, double fullScale, const PixelRect& graphRect,
                       IconCache* cache) noexcept;
 
+// Whole pixels of bar above the one-pixel stub. Samples at or above full scale
+// are clipped to it; negative and NaN samples draw only the stub.
+int GraphBarHeight(double sample, int32_t boxHeight, double fullScale) noexcept;
+
 enum class GraphDirection { Upload, Download };
 
 struct StandardGraph {

@@ -5,6 +5,7 @@
 #include "base/docklet_instance.h"
 #include "base/rate_history.h"
 
+#include <array>
 #include <cwchar>
 
 namespace vantrel_test {
@@ -159,6 +160,72 @@ TEST_F(RefreshTest, FastTimerStopsWhileTheAdapterIsDownAndRestartsWhenItIsBack) 
         fastStarts += call.set && call.id == kFastTimer && call.period == 1000;
     }
     EXPECT_EQ(fastStarts, 1);
+}
+
+// What the dock has been handed so far: overlays, labels, base images.
+std::array<int, 3> HandedOver(const Icon& icon) {
+    return {icon.Count(EventKind::Overlay), icon.Count(EventKind::Label), icon.Count(EventKind::ImageFile)};
+}
+
+class QuietTest : public RefreshTest {
+protected:
+    // Fast ticks at one a second on a link that moves `step` bytes each way a second.
+    void FastTicks(Icon& icon, int count, uint64_t step = 0) {
+        for (int i = 0; i < count; ++i) {
+            ++seconds_;
+            bytes_ += step;
+            ServeCounters(seconds_, bytes_, bytes_);
+            dock->Tick(icon, kFastTimer);
+        }
+    }
+    void SlowTick(Icon& icon) {
+        ServeCounters(++seconds_, bytes_, bytes_);
+        dock->Tick(icon, kSlowTimer);
+    }
+
+    double seconds_ = 1;
+    uint64_t bytes_ = 5000;
+};
+
+TEST_F(QuietTest, AnIdleIconHandsOverNothingUntilTrafficComes) {
+    ServeCounters(0, 0, 0);
+    ServeCounters(1, bytes_, bytes_);
+    Icon& icon = CreateConfiguredIcon("DockletData=15\r\n");
+    EXPECT_TRUE(HandedOver(icon)[0] > 0 && HandedOver(icon)[1] == 1 && HandedOver(icon)[2] == 1)
+        << "the first refresh hands everything over";
+    FastTicks(icon, 1);
+    ASSERT_EQ(icon.label, "Total Transfer: 0.0K");
+    const std::array<int, 3> idle = HandedOver(icon);
+    FastTicks(icon, 30);
+    SlowTick(icon);
+    SlowTick(icon);
+    EXPECT_EQ(HandedOver(icon), idle);
+
+    FastTicks(icon, 1, 1500);
+    EXPECT_EQ(HandedOver(icon), (std::array<int, 3>{idle[0] + 1, idle[1] + 1, idle[2]}));
+    EXPECT_EQ(icon.label, "Total Transfer: 3.0K");
+}
+
+TEST_F(QuietTest, WithGraphsOnAnIconIdleForTwoMinutesHandsOverNothingAndAStateChangeShowsAtOnce) {
+    ServeCounters(0, 0, 0);
+    ServeCounters(1, bytes_, bytes_);
+    Icon& icon = CreateConfiguredIcon("DockletData=31\r\n");
+    // Until the history is full each tick adds a bar.
+    FastTicks(icon, kHistoryCapacity);
+    const std::array<int, 3> idle = HandedOver(icon);
+    for (int slow = 0; slow < 4; ++slow) {
+        FastTicks(icon, 30);
+        SlowTick(icon);
+    }
+    EXPECT_EQ(HandedOver(icon), idle);
+
+    FastTicks(icon, 1, 1000);
+    EXPECT_EQ(HandedOver(icon), (std::array<int, 3>{idle[0] + 1, idle[1] + 1, idle[2]}));
+
+    Adapter().operStatus = IfOperStatusDown;
+    SlowTick(icon);
+    EXPECT_EQ(icon.imageFile, kImages + "na.png");
+    EXPECT_EQ(icon.Count(EventKind::Overlay), idle[0] + 2) << "Not Connected";
 }
 
 TEST_F(RefreshTest, SwitchingAdaptersStartsTheReadingsAfreshInsteadOfShowingASpike) {

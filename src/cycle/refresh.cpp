@@ -1,10 +1,11 @@
-#include "core/refresh.h"
+#include "cycle/refresh.h"
 
 #include "base/host_api.h"
 #include "base/host_image.h"
 #include "base/image_set_path.h"
 #include "base/text.h"
-#include "core/timers.h"
+#include "cycle/handed_over.h"
+#include "cycle/timers.h"
 #include "measure/adapter_discovery.h"
 #include "measure/traffic_sampler.h"
 #include "render/icon_composer.h"
@@ -18,8 +19,14 @@ bool AdapterUp(const DockletInstance* instance) noexcept {
 }
 
 void PushOverlay(const DockletInstance* instance) noexcept {
+    OverlayInputs inputs;
+    ReadOverlayInputs(*instance, inputs);
+    if (!OverlayDiffers(instance->handedOver, inputs)) {
+        return;
+    }
     if (HostImage* overlay = WrapBitmapForHost(ComposeIcon(instance, instance->iconCache))) {
         host::DockletSetImageOverlay(instance->hwndDocklet, overlay);
+        RememberOverlay(instance->handedOver, inputs);
     }
 }
 
@@ -28,7 +35,8 @@ void PushOverlay(const DockletInstance* instance) noexcept {
 void SetBaseImage(const DockletInstance* instance, const char* fileName) noexcept {
     const char* shown = (instance->dockletData & kHideIcons) ? "empty.png" : fileName;
     char path[kImagePathCapacity];
-    if (BuildImageSetPath(instance, ImagePathBase::Relative, shown, path, sizeof path)) {
+    if (BuildImageSetPath(instance, ImagePathBase::Relative, shown, path, sizeof path) &&
+        TakeNewBaseImage(instance->handedOver, path)) {
         host::DockletSetImageFile(instance->hwndDocklet, path);
     }
 }
@@ -77,7 +85,9 @@ void RefreshDisplay(DockletInstance* instance) noexcept {
 
     char label[kLabelCapacity];
     FormatLabel(instance, label, sizeof label);
-    host::DockletSetLabel(instance->hwndDocklet, label);
+    if (TakeNewLabel(instance->handedOver, label)) {
+        host::DockletSetLabel(instance->hwndDocklet, label);
+    }
     // With the label hidden the icon changes only with the adapter state.
     if (instance->labelData & kLabelHidden) {
         return;
@@ -90,7 +100,10 @@ void Refresh(DockletInstance* instance, RefreshScope scope) noexcept {
     if (instance->destroyed) {
         return;
     }
-    if (scope == RefreshScope::AdapterAndDisplay) {
+    if (scope == RefreshScope::Repair) {
+        ForgetHandedOver(instance->handedOver);
+    }
+    if (scope != RefreshScope::Display) {
         RefreshAdapterState(instance);
     }
     if (instance->connected) {

@@ -1,4 +1,4 @@
-#include "core/timers.h"
+#include "cycle/timers.h"
 
 void StartSlowTimer(DockletInstance* instance) noexcept {
     SetTimer(instance->hwndDocklet, SLOW_TIMER_ID, SLOW_TIMER_PERIOD_MS, nullptr);

@@ -1,6 +1,7 @@
 // The two refreshes the timers drive: the adapter's state with the base image
 // (every 30 s and on request), and the sample with label and overlay (every
-// second while the adapter is connected).
+// second while the adapter is connected). Each hands the dock only a label,
+// base image or overlay that differs from the last one it handed over.
 #pragma once
 
 #include "base/docklet_instance.h"
@@ -12,6 +13,7 @@ constexpr size_t kLabelCapacity = 500;
 enum class RefreshScope {
     Display,             // a fast tick: sample, label, overlay
     AdapterAndDisplay,   // a slow tick, the context menu, the settings sheet's OK
+    Repair,              // "Update Now": as AdapterAndDisplay, handing everything over again
 };
 
 // The one refresh every caller goes through. With the adapter state first when
@@ -20,16 +22,17 @@ enum class RefreshScope {
 void Refresh(DockletInstance* instance, RefreshScope scope) noexcept;
 
 // Names fileName of the image set to the dock as the icon's base image, or
-// "empty.png" while Hide Icons is set. A path that cannot be formed is not sent
-// and the dock keeps its current image.
+// "empty.png" while Hide Icons is set, unless the dock has that path already.
+// A path that cannot be formed is not sent and the dock keeps its current image.
 void SetBaseImage(const DockletInstance* instance, const char* fileName) noexcept;
 
 // Looks the adapter up, names the base image of its state to the dock, stops
-// the fast timer when there is nothing to measure, and pushes a new overlay.
+// the fast timer when there is nothing to measure, and pushes a new overlay
+// when it shows something else.
 void RefreshAdapterState(DockletInstance* instance) noexcept;
 
-// Only while connected: takes a sample, sets the label, pushes a new overlay
-// (no overlay while the label is hidden).
+// Only while connected: takes a sample, sets a changed label, pushes an
+// overlay that shows something else (none while the label is hidden).
 void RefreshDisplay(DockletInstance* instance) noexcept;
 
 // The label text for the instance's labelData and current figures.
