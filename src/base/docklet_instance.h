@@ -36,6 +36,20 @@ constexpr uint32_t kDefaultLabelData = kLabelTotal;
 
 constexpr int kHistoryCapacity = 116;
 
+// rateUnit: how rates read. Out-of-range stored values read as the first.
+constexpr int32_t kRateUnitK = 0;      // "%.1fK" always
+constexpr int32_t kRateUnitBytes = 1;  // K, M, G
+constexpr int32_t kRateUnitBits = 2;   // kb, Mb, Gb
+
+// graphScale: the full scale of each graph.
+constexpr int32_t kGraphScaleFixed = 0;   // 20.0K up, 180.0K down
+constexpr int32_t kGraphScaleFitted = 1;  // fitted to the highest sample shown
+constexpr int32_t kGraphScaleLink = 2;    // the adapter's speed, fitted until it is read
+
+// adapterChoice: which adapter the icon watches.
+constexpr int32_t kAdapterConfigured = 0;
+constexpr int32_t kAdapterAutomatic = 1;  // the one carrying the IPv4 default route
+
 // The modal windows an icon has open. A dock may destroy the icon from inside
 // any of their loops; destruction closes each one that is open.
 struct OpenWindows {
@@ -74,6 +88,9 @@ struct DockletInstance {
     wchar_t interfaceDescription[256];
     wchar_t counterInstanceName[256];
     wchar_t adapterGuid[260];
+    int32_t rateUnit;
+    int32_t graphScale;
+    int32_t adapterChoice;
 
     // Adapter state
     wchar_t macAddress[18];
@@ -133,6 +150,10 @@ struct DockletInstance {
     OpenWindows open;
     int32_t callDepth;
     int32_t destroyed;
+
+    // Automatic adapter: 1 while the default route goes through no listed
+    // adapter, which then shows as absent.
+    int32_t routeLost;
 
     // The external address lookup this icon started last, if it still runs.
     ExternalLookup* lookup;
