@@ -27,6 +27,7 @@ struct Originals {
     decltype(&::RegCloseKey) regCloseKey = &::RegCloseKey;
     decltype(&::GetAdaptersInfo) getAdaptersInfo = &::GetAdaptersInfo;
     decltype(&::GetAdaptersAddresses) getAdaptersAddresses = &::GetAdaptersAddresses;
+    decltype(&::GetBestInterfaceEx) getBestInterfaceEx = &::GetBestInterfaceEx;
     decltype(&::ShellExecuteW) shellExecuteW = &::ShellExecuteW;
     decltype(&::TrackPopupMenu) trackPopupMenu = &::TrackPopupMenu;
     decltype(&::SetForegroundWindow) setForegroundWindow = &::SetForegroundWindow;
@@ -222,6 +223,14 @@ ULONG WINAPI HookGetAdaptersAddresses(ULONG family, ULONG flags, PVOID reserved,
         return Hooks().adaptersAddresses(family, flags, buffer, size);
     }
     return Real().getAdaptersAddresses(family, flags, reserved, buffer, size);
+}
+
+DWORD WINAPI HookGetBestInterfaceEx(sockaddr* destination, DWORD* index) {
+    ++Hooks().bestInterfaceCalls;
+    if (Hooks().bestInterface) {
+        return Hooks().bestInterface(destination, index);
+    }
+    return Real().getBestInterfaceEx(destination, index);
 }
 
 HINSTANCE WINAPI HookShellExecuteW(HWND owner, LPCWSTR verb, LPCWSTR file, LPCWSTR parameters,
@@ -509,6 +518,7 @@ const Replacement kReplacements[] = {
     {"advapi32.dll", "RegCloseKey", reinterpret_cast<void*>(&HookRegCloseKey)},
     {"iphlpapi.dll", "GetAdaptersInfo", reinterpret_cast<void*>(&HookGetAdaptersInfo)},
     {"iphlpapi.dll", "GetAdaptersAddresses", reinterpret_cast<void*>(&HookGetAdaptersAddresses)},
+    {"iphlpapi.dll", "GetBestInterfaceEx", reinterpret_cast<void*>(&HookGetBestInterfaceEx)},
     {"shell32.dll", "ShellExecuteW", reinterpret_cast<void*>(&HookShellExecuteW)},
     {"user32.dll", "TrackPopupMenu", reinterpret_cast<void*>(&HookTrackPopupMenu)},
     {"user32.dll", "SetForegroundWindow", reinterpret_cast<void*>(&HookSetForegroundWindow)},
@@ -554,6 +564,7 @@ void SystemHooks::ClearLog() {
     performanceKeyCloses = 0;
     adaptersInfoCalls = 0;
     adaptersAddressesCalls = 0;
+    bestInterfaceCalls = 0;
     failedAllocations = 0;
     httpReads = 0;
     Drop(httpAccessTypes);

@@ -95,6 +95,8 @@ using RegQueryScript = std::function<LSTATUS(HKEY key, const wchar_t* name, DWOR
 using AdaptersInfoScript = std::function<ULONG(IP_ADAPTER_INFO* buffer, ULONG* size)>;
 using AdaptersAddressesScript =
     std::function<ULONG(ULONG family, ULONG flags, IP_ADAPTER_ADDRESSES* buffer, ULONG* size)>;
+// Answers GetBestInterfaceEx: an error, or NO_ERROR with the interface index.
+using BestInterfaceScript = std::function<DWORD(const sockaddr* destination, DWORD* index)>;
 using ShellScript = std::function<HINSTANCE(const ShellCall&)>;
 // Answers the colour dialog: a colour for OK, nothing for Cancel.
 using ColorDialogScript = std::function<bool(const ColorDialogCall&, COLORREF* chosen)>;
@@ -114,6 +116,7 @@ struct SystemHooks {
     int performanceKeyCloses = 0;  // RegCloseKey(HKEY_PERFORMANCE_DATA)
     int adaptersInfoCalls = 0;
     int adaptersAddressesCalls = 0;
+    int bestInterfaceCalls = 0;
     std::vector<std::string> hostLookups;  // names looked up in the dock's executable
     std::vector<WindowCall> windowCalls;
     std::vector<GdiplusStartupCall> gdiplusStartups;
@@ -123,6 +126,7 @@ struct SystemHooks {
     RegQueryScript regQueryValue;
     AdaptersInfoScript adaptersInfo;
     AdaptersAddressesScript adaptersAddresses;
+    BestInterfaceScript bestInterface;
     ShellScript shellExecute;
     MenuScript trackPopupMenu;
     DialogScript dialogBox;  // empty: the dialog really shows

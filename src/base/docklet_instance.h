@@ -151,10 +151,6 @@ struct DockletInstance {
     int32_t callDepth;
     int32_t destroyed;
 
-    // Automatic adapter: 1 while the default route goes through no listed
-    // adapter, which then shows as absent.
-    int32_t routeLost;
-
     // The external address lookup this icon started last, if it still runs.
     ExternalLookup* lookup;
 };

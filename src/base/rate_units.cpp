@@ -60,6 +60,14 @@ void FormatRate(double rateK, int32_t unit, wchar_t* text, size_t capacity) noex
     });
 }
 
+void FormatCaptionedRate(const char* caption, double rateK, int32_t unit, char* text, size_t capacity) noexcept {
+    char rate[64];
+    FormatRate(rateK, unit, rate, sizeof rate);
+    if (std::snprintf(text, capacity, "%s%s", caption, rate) < 0 && capacity > 0) {
+        text[0] = '\0';
+    }
+}
+
 double LinkSpeedK(const DockletInstance& instance) noexcept {
     return static_cast<double>(instance.bandwidthSample.data) / 8.0 / 1000.0;
 }

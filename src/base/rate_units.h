@@ -14,6 +14,9 @@
 void FormatRate(double rateK, int32_t unit, char* text, size_t capacity) noexcept;
 void FormatRate(double rateK, int32_t unit, wchar_t* text, size_t capacity) noexcept;
 
+// "<caption><rate>", as the label shows a rate.
+void FormatCaptionedRate(const char* caption, double rateK, int32_t unit, char* text, size_t capacity) noexcept;
+
 // The adapter's speed in K from the raw bandwidth reading (bits per second); 0
 // while it is not read.
 double LinkSpeedK(const DockletInstance& instance) noexcept;

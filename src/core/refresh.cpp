@@ -3,13 +3,13 @@
 #include "base/host_api.h"
 #include "base/host_image.h"
 #include "base/image_set_path.h"
+#include "base/rate_units.h"
 #include "base/text.h"
 #include "core/timers.h"
 #include "measure/adapter_discovery.h"
 #include "measure/traffic_sampler.h"
 #include "render/icon_composer.h"
 
-#include <cstdio>
 
 namespace {
 
@@ -34,7 +34,7 @@ void SetBaseImage(const DockletInstance* instance, const char* fileName) noexcep
 }
 
 void RefreshAdapterState(DockletInstance* instance) noexcept {
-    if (instance->interfaceDescription[0] != L'\0') {
+    if (instance->interfaceDescription[0] != L'\0' || instance->adapterChoice == kAdapterAutomatic) {
         DiscoverAdapter(instance);
     }
     if (instance->interfaceDescription[0] != L'\0' && AdapterUp(instance)) {
@@ -53,13 +53,13 @@ void FormatLabel(const DockletInstance* instance, char* label, size_t capacity) 
     if (bits & kLabelHidden) {
         CopyText(label, capacity, "");
     } else if (bits & kLabelUpload) {
-        std::snprintf(label, capacity, "Upload: %.1fK", instance->uploadRate);
+        FormatCaptionedRate("Upload: ", instance->uploadRate, instance->rateUnit, label, capacity);
     } else if (bits & kLabelDownload) {
-        std::snprintf(label, capacity, "Download: %.1fK", instance->downloadRate);
+        FormatCaptionedRate("Download: ", instance->downloadRate, instance->rateUnit, label, capacity);
     } else if (bits & kLabelTotal) {
-        std::snprintf(label, capacity, "Total Transfer: %.1fK", instance->totalRate);
+        FormatCaptionedRate("Total Transfer: ", instance->totalRate, instance->rateUnit, label, capacity);
     } else if (bits & kLabelBandwidth) {
-        std::snprintf(label, capacity, "Bandwidth: %.1fK", instance->bandwidth);
+        FormatCaptionedRate("Bandwidth: ", ShownBandwidthK(*instance), instance->rateUnit, label, capacity);
     } else if (bits & kLabelTitle) {
         WideToAnsiCut(instance->title, label, capacity);
     } else if (bits & kLabelIpAddress) {
