@@ -81,7 +81,7 @@ protected:
     }
     // Height of bar k above the box's bottom row.
     static int BarHeight(const Pixels& pixels, const PixelRect& box, int k) {
-        return box.y + box.height - 1 - TopInkRow(pixels, box.x + 2 * k, 0, 256);
+        return box.y + box.height - 1 - TopInkRow(pixels, box.x + 2 * k, box.y, box.y + box.height + 1);
     }
 };
 
@@ -110,8 +110,9 @@ TEST_F(GraphScale, FixedFittedAndLinkSpeedScalesSetTheBarHeights) {
         instance->downloadHistory = download.get();
         instance->bandwidthSample.data = c.linkBits;
         const Pixels pixels = Draw(*instance);
+        // A full bar reaches the upload box's top edge, one pixel short of the download box's.
         const int uploadTop = kUploadBox.height - 1;
-        const int downloadTop = kDownloadBox.height - 1;
+        const int downloadTop = kDownloadBox.height - 2;
         EXPECT_EQ(BarHeight(pixels, kUploadBox, 1), std::min(uploadTop, static_cast<int>(10.0 * 109 / c.uploadScale)));
         EXPECT_EQ(BarHeight(pixels, kUploadBox, 2), std::min(uploadTop, static_cast<int>(40.0 * 109 / c.uploadScale)));
         EXPECT_EQ(BarHeight(pixels, kDownloadBox, 1),
