@@ -47,7 +47,7 @@ const Tile kTiles[] = {
     {L"Hide Icons", L"icons", L"empty.png", kDefaultDockletData | kHideIcons, true, true},
     {L"mono, transferring", L"mono", L"background.png", kDefaultDockletData, true, true},
     {L"mono, everything on", L"mono", L"background.png", 31, true, true},
-    {L"bytes, fitted graphs", L"icons", L"background.png", kDefaultDockletData | kShowGraphs, true, true,
+    {L"bytes, fitted graphs", L"icons", L"background.png", kShowGraphs, true, true,
      kRateUnitBytes, kGraphScaleFitted, kAdapterConfigured, true},
     {L"bits, three readings", L"icons", L"background.png", kShowTotalRate | kShowUploadRate | kShowDownloadRate, true,
      true, kRateUnitBits, kGraphScaleFixed, kAdapterConfigured, true},

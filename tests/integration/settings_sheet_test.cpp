@@ -345,7 +345,7 @@ TEST_F(SheetTest, SessionWithPreviewsSamplesAndSliderStepsLeavesNoBitmapAlive) {
 
 TEST_F(SheetTest, SheetIsCentredAndScreenshotsOfTheFourPages) {
     CreateDirectoryA("..\\build\\screenshots", nullptr);
-    Icon& icon = CreateConfiguredIcon("DockletData=27\r\n");
+    Icon& icon = CreateConfiguredIcon("DockletData=27\r\nRateUnit=1\r\nGraphScale=1\r\n");
     Configure(icon, [&](HWND sheet) {
         RECT rect;
         GetWindowRect(sheet, &rect);
