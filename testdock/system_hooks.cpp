@@ -28,6 +28,8 @@ struct Originals {
     decltype(&::GetAdaptersInfo) getAdaptersInfo = &::GetAdaptersInfo;
     decltype(&::GetAdaptersAddresses) getAdaptersAddresses = &::GetAdaptersAddresses;
     decltype(&::GetBestInterfaceEx) getBestInterfaceEx = &::GetBestInterfaceEx;
+    decltype(&::NotifyRouteChange2) notifyRouteChange2 = &::NotifyRouteChange2;
+    decltype(&::CancelMibChangeNotify2) cancelMibChangeNotify2 = &::CancelMibChangeNotify2;
     decltype(&::ShellExecuteW) shellExecuteW = &::ShellExecuteW;
     decltype(&::TrackPopupMenu) trackPopupMenu = &::TrackPopupMenu;
     decltype(&::SetForegroundWindow) setForegroundWindow = &::SetForegroundWindow;
@@ -231,6 +233,33 @@ DWORD WINAPI HookGetBestInterfaceEx(sockaddr* destination, DWORD* index) {
         return Hooks().bestInterface(destination, index);
     }
     return Real().getBestInterfaceEx(destination, index);
+}
+
+DWORD WINAPI HookNotifyRouteChange2(ADDRESS_FAMILY family, PIPFORWARD_CHANGE_CALLBACK callback, PVOID context,
+                                    BOOLEAN initialNotification, HANDLE* handle) {
+    if (!Hooks().routeNotifyAnswer) {
+        return Real().notifyRouteChange2(family, callback, context, initialNotification, handle);
+    }
+    if (*Hooks().routeNotifyAnswer != NO_ERROR) {
+        return *Hooks().routeNotifyAnswer;
+    }
+    // Any distinct value serves: only this dock ever sees it.
+    static ULONG_PTR nextHandle = 0x5E00;
+    *handle = reinterpret_cast<HANDLE>(++nextHandle);
+    Hooks().routeNotifications.push_back({callback, context, *handle});
+    return NO_ERROR;
+}
+
+DWORD WINAPI HookCancelMibChangeNotify2(HANDLE handle) {
+    auto& listed = Hooks().routeNotifications;
+    const auto found = std::find_if(listed.begin(), listed.end(),
+                                    [&](const RouteNotification& entry) { return entry.handle == handle; });
+    if (found == listed.end()) {
+        return Real().cancelMibChangeNotify2(handle);
+    }
+    listed.erase(found);
+    ++Hooks().cancelledRouteNotifications;
+    return NO_ERROR;
 }
 
 HINSTANCE WINAPI HookShellExecuteW(HWND owner, LPCWSTR verb, LPCWSTR file, LPCWSTR parameters,
@@ -519,6 +548,8 @@ const Replacement kReplacements[] = {
     {"iphlpapi.dll", "GetAdaptersInfo", reinterpret_cast<void*>(&HookGetAdaptersInfo)},
     {"iphlpapi.dll", "GetAdaptersAddresses", reinterpret_cast<void*>(&HookGetAdaptersAddresses)},
     {"iphlpapi.dll", "GetBestInterfaceEx", reinterpret_cast<void*>(&HookGetBestInterfaceEx)},
+    {"iphlpapi.dll", "NotifyRouteChange2", reinterpret_cast<void*>(&HookNotifyRouteChange2)},
+    {"iphlpapi.dll", "CancelMibChangeNotify2", reinterpret_cast<void*>(&HookCancelMibChangeNotify2)},
     {"shell32.dll", "ShellExecuteW", reinterpret_cast<void*>(&HookShellExecuteW)},
     {"user32.dll", "TrackPopupMenu", reinterpret_cast<void*>(&HookTrackPopupMenu)},
     {"user32.dll", "SetForegroundWindow", reinterpret_cast<void*>(&HookSetForegroundWindow)},

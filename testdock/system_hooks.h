@@ -10,6 +10,7 @@
 #include <ws2tcpip.h>
 #include <windows.h>
 #include <iphlpapi.h>
+#include <netioapi.h>
 
 #include <functional>
 #include <mutex>
@@ -105,6 +106,13 @@ using MenuScript = std::function<UINT(const MenuCall&)>;
 // Answers a modal dialog instead of showing it.
 using DialogScript = std::function<INT_PTR(const DialogCall&)>;
 
+// One NotifyRouteChange2 registration of the module, as a test calls it back.
+struct RouteNotification {
+    PIPFORWARD_CHANGE_CALLBACK callback;
+    void* context;
+    HANDLE handle;
+};
+
 struct SystemHooks {
     // What happened, in order.
     std::vector<TimerCall> timerCalls;
@@ -127,6 +135,12 @@ struct SystemHooks {
     AdaptersInfoScript adaptersInfo;
     AdaptersAddressesScript adaptersAddresses;
     BestInterfaceScript bestInterface;
+    // NotifyRouteChange2: unset passes through to the system; NO_ERROR
+    // registers here alone, for a test to call back; another code fails the
+    // call as a stub does. Registrations stay listed until cancelled.
+    std::optional<DWORD> routeNotifyAnswer;
+    std::vector<RouteNotification> routeNotifications;
+    int cancelledRouteNotifications = 0;
     ShellScript shellExecute;
     MenuScript trackPopupMenu;
     DialogScript dialogBox;  // empty: the dialog really shows

@@ -12,6 +12,7 @@ template <typename T>
 class Warr;
 struct HostImage;
 struct IconCache;
+struct RouteWatch;
 struct ExternalLookup;
 
 // dockletData: what the icon shows.
@@ -143,6 +144,9 @@ struct DockletInstance {
 
     // What the icon's drawing keeps between ticks; null draws everything afresh.
     IconCache* iconCache;
+
+    // Word of route changes while the icon follows the default route; null otherwise.
+    RouteWatch* routeWatch;
 
     // Lifetime. The dock may call OnDestroy while a call of the module on the
     // same icon is still on the stack; the record then lives, marked destroyed,

@@ -7,6 +7,7 @@
 #include "base/text.h"
 #include "core/timers.h"
 #include "measure/adapter_discovery.h"
+#include "measure/route_watch.h"
 #include "measure/traffic_sampler.h"
 #include "render/icon_composer.h"
 
@@ -34,6 +35,7 @@ void SetBaseImage(const DockletInstance* instance, const char* fileName) noexcep
 }
 
 void RefreshAdapterState(DockletInstance* instance) noexcept {
+    MatchRouteWatch(instance);
     if (instance->interfaceDescription[0] != L'\0' || instance->adapterChoice == kAdapterAutomatic) {
         DiscoverAdapter(instance);
     }
@@ -90,7 +92,8 @@ void Refresh(DockletInstance* instance, RefreshScope scope) noexcept {
     if (instance->destroyed) {
         return;
     }
-    if (scope == RefreshScope::AdapterAndDisplay) {
+    // A route change reported since the last tick is followed at once.
+    if (TakeRouteChange(instance) || scope == RefreshScope::AdapterAndDisplay) {
         RefreshAdapterState(instance);
     }
     if (instance->connected) {

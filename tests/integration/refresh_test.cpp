@@ -7,6 +7,7 @@
 
 #include <cwchar>
 #include <optional>
+#include <thread>
 
 namespace vantrel_test {
 namespace {
@@ -309,6 +310,49 @@ TEST_F(RefreshTest, AnAutomaticIconFollowsTheDefaultRoute) {
     EXPECT_STREQ(text, "1");
     GetPrivateProfileStringA("S", "GUID", "", text, sizeof text, saved.c_str());
     EXPECT_STREQ(text, "{00000000-0000-0000-0000-000000000001}");
+}
+
+// Word of a route change, from a thread of the system's, is followed at the
+// next fast tick; a system whose notification is a failing stub still follows
+// on slow ticks. The icon's going cancels the notification.
+TEST_F(RefreshTest, RouteChangeWordIsFollowedAtTheNextFastTick) {
+    testdock::AdapterPlan wifi;
+    wifi.guid = "{00000000-0000-0000-0000-0000000000F1}";
+    wifi.description = "Wireless Adapter";
+    wifi.interfaceIndex = 23;
+    adapters.adapters.push_back(wifi);
+    for (const DWORD answer : {DWORD{NO_ERROR}, DWORD{ERROR_NOT_SUPPORTED}}) {
+        SCOPED_TRACE(answer);
+        Hooks().routeNotifyAnswer = answer;
+        adapters.routeInterface = Adapter().interfaceIndex;
+        ServeCounters(0, 0, 0);
+        const std::string ini = scratch->File("auto.ini");
+        WriteFile(ini, "[Icon]\r\nAdapterChoice=1\r\n");
+        Icon& icon = dock->CreateIcon(ini.c_str(), "Icon");
+        auto* record = static_cast<DockletInstance*>(icon.instance);
+        ASSERT_EQ(Hooks().routeNotifications.size(), answer == NO_ERROR ? 1u : 0u);
+
+        adapters.routeInterface = 23;
+        if (answer == NO_ERROR) {
+            const testdock::RouteNotification word = Hooks().routeNotifications.front();
+            std::thread([&] { word.callback(word.context, nullptr, MibParameterNotification); }).join();
+        }
+        dock->Tick(icon, kFastTimer);
+        const size_t asked = adapters.routeDestinations.size();
+        EXPECT_EQ(asked, answer == NO_ERROR ? 2u : 1u);
+        dock->Tick(icon, kFastTimer);
+        EXPECT_EQ(adapters.routeDestinations.size(), asked) << "one word, one question";
+        if (answer != NO_ERROR) {
+            dock->Tick(icon, kSlowTimer);
+        }
+        EXPECT_STREQ(record->interfaceDescription, L"Wireless Adapter");
+
+        dock->Destroy(icon);
+        EXPECT_TRUE(Hooks().routeNotifications.empty());
+        EXPECT_EQ(Hooks().cancelledRouteNotifications, answer == NO_ERROR ? 1 : 0);
+        adapters.routeDestinations.clear();
+        Hooks().cancelledRouteNotifications = 0;
+    }
 }
 
 }  // namespace
