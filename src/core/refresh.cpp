@@ -11,7 +11,6 @@
 #include "measure/traffic_sampler.h"
 #include "render/icon_composer.h"
 
-
 namespace {
 
 bool AdapterUp(const DockletInstance* instance) noexcept {
