@@ -34,7 +34,7 @@ std::wstring HostileText(FuzzRng& rng) {
     return text;
 }
 
-// The texts of the 25 reads in key order, each ended by a 0 (the input's
+// The texts of the 28 reads in key order, each ended by a 0 (the input's
 // file); a key read as a lone 0x1 is absent and reads as its fallback.
 struct ScriptedReads {
     std::wstring texts;
@@ -70,6 +70,10 @@ void CheckInstance(const DockletInstance& instance) {
                             Terminated(instance.ipAddressUrl);
     if (!terminated) {
         Finding("a text field has no terminator inside its bounds");
+    }
+    if (instance.rateUnit < 0 || instance.rateUnit > 2 || instance.graphScale < 0 || instance.graphScale > 2 ||
+        instance.adapterChoice < 0 || instance.adapterChoice > 1) {
+        Finding("a choice was stored outside its range");
     }
     char path[kExportPathCapacity + 16];
     std::memset(path, 'X', sizeof path);

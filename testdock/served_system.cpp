@@ -89,6 +89,7 @@ void LayOutInfo(Arena& arena, const std::vector<AdapterPlan>& adapters) {
         std::memcpy(entry->Address, plan.mac.data(), plan.mac.size() < MAX_ADAPTER_ADDRESS_LENGTH
                                                          ? plan.mac.size() : MAX_ADAPTER_ADDRESS_LENGTH);
         entry->Type = MIB_IF_TYPE_ETHERNET;
+        entry->Index = plan.interfaceIndex;
         CopyAddress(entry->IpAddressList, plan.ipAddress, plan.netMask);
         CopyAddress(entry->GatewayList, plan.gateway);
         entry->DhcpEnabled = plan.dhcpEnabled;
@@ -153,6 +154,7 @@ void LayOutAddresses(Arena& arena, const std::vector<AdapterPlan>& adapters) {
             }
             previous = entry;
             entry->OperStatus = plan.operStatus;
+            entry->IfIndex = plan.interfaceIndex;
             entry->PhysicalAddressLength = static_cast<DWORD>(plan.mac.size() < 8 ? plan.mac.size() : 8);
             std::memcpy(entry->PhysicalAddress, plan.mac.data(), entry->PhysicalAddressLength);
         }
@@ -185,6 +187,19 @@ void AdapterServer::Install(SystemHooks& hooks) {
     hooks.adaptersInfo = [this](IP_ADAPTER_INFO* buffer, ULONG* size) { return AnswerInfo(buffer, size); };
     hooks.adaptersAddresses = [this](ULONG, ULONG, IP_ADAPTER_ADDRESSES* buffer, ULONG* size) {
         return AnswerAddresses(buffer, size);
+    };
+    hooks.bestInterface = [this](const sockaddr* destination, DWORD* index) -> DWORD {
+        if (!destination || destination->sa_family != AF_INET || !index) {
+            return ERROR_INVALID_PARAMETER;
+        }
+        char dotted[INET_ADDRSTRLEN] = {};
+        InetNtopA(AF_INET, &reinterpret_cast<const sockaddr_in*>(destination)->sin_addr, dotted, sizeof dotted);
+        routeDestinations.emplace_back(dotted);
+        if (!routeInterface) {
+            return ERROR_NETWORK_UNREACHABLE;
+        }
+        *index = *routeInterface;
+        return NO_ERROR;
     };
 }
 

@@ -7,6 +7,7 @@
 
 #include <cstdint>
 #include <memory>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -65,6 +66,7 @@ struct AdapterPlan {
     IF_OPER_STATUS operStatus = IfOperStatusUp;
     bool inInfoList = true;
     bool inAddressesList = true;
+    DWORD interfaceIndex = 11;  // IP_ADAPTER_INFO.Index and IP_ADAPTER_ADDRESSES.IfIndex
 };
 
 // Serves GetAdaptersInfo and GetAdaptersAddresses from a list of adapters that
@@ -76,6 +78,9 @@ public:
     ULONG infoError = ERROR_SUCCESS;       // a failure to report instead of the list
     ULONG addressesError = ERROR_SUCCESS;
     int overflowReplies = 0;
+    // The interface of the IPv4 default route (GetBestInterfaceEx); none: no route.
+    std::optional<DWORD> routeInterface;
+    std::vector<std::string> routeDestinations;  // the addresses asked about, dotted
     void Install(SystemHooks& hooks);
 
 private:

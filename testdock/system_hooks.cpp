@@ -27,6 +27,9 @@ struct Originals {
     decltype(&::RegCloseKey) regCloseKey = &::RegCloseKey;
     decltype(&::GetAdaptersInfo) getAdaptersInfo = &::GetAdaptersInfo;
     decltype(&::GetAdaptersAddresses) getAdaptersAddresses = &::GetAdaptersAddresses;
+    decltype(&::GetBestInterfaceEx) getBestInterfaceEx = &::GetBestInterfaceEx;
+    decltype(&::NotifyRouteChange2) notifyRouteChange2 = &::NotifyRouteChange2;
+    decltype(&::CancelMibChangeNotify2) cancelMibChangeNotify2 = &::CancelMibChangeNotify2;
     decltype(&::ShellExecuteW) shellExecuteW = &::ShellExecuteW;
     decltype(&::TrackPopupMenu) trackPopupMenu = &::TrackPopupMenu;
     decltype(&::SetForegroundWindow) setForegroundWindow = &::SetForegroundWindow;
@@ -222,6 +225,41 @@ ULONG WINAPI HookGetAdaptersAddresses(ULONG family, ULONG flags, PVOID reserved,
         return Hooks().adaptersAddresses(family, flags, buffer, size);
     }
     return Real().getAdaptersAddresses(family, flags, reserved, buffer, size);
+}
+
+DWORD WINAPI HookGetBestInterfaceEx(sockaddr* destination, DWORD* index) {
+    ++Hooks().bestInterfaceCalls;
+    if (Hooks().bestInterface) {
+        return Hooks().bestInterface(destination, index);
+    }
+    return Real().getBestInterfaceEx(destination, index);
+}
+
+DWORD WINAPI HookNotifyRouteChange2(ADDRESS_FAMILY family, PIPFORWARD_CHANGE_CALLBACK callback, PVOID context,
+                                    BOOLEAN initialNotification, HANDLE* handle) {
+    if (!Hooks().routeNotifyAnswer) {
+        return Real().notifyRouteChange2(family, callback, context, initialNotification, handle);
+    }
+    if (*Hooks().routeNotifyAnswer != NO_ERROR) {
+        return *Hooks().routeNotifyAnswer;
+    }
+    // Any distinct value serves: only this dock ever sees it.
+    static ULONG_PTR nextHandle = 0x5E00;
+    *handle = reinterpret_cast<HANDLE>(++nextHandle);
+    Hooks().routeNotifications.push_back({callback, context, *handle});
+    return NO_ERROR;
+}
+
+DWORD WINAPI HookCancelMibChangeNotify2(HANDLE handle) {
+    auto& listed = Hooks().routeNotifications;
+    const auto found = std::find_if(listed.begin(), listed.end(),
+                                    [&](const RouteNotification& entry) { return entry.handle == handle; });
+    if (found == listed.end()) {
+        return Real().cancelMibChangeNotify2(handle);
+    }
+    listed.erase(found);
+    ++Hooks().cancelledRouteNotifications;
+    return NO_ERROR;
 }
 
 HINSTANCE WINAPI HookShellExecuteW(HWND owner, LPCWSTR verb, LPCWSTR file, LPCWSTR parameters,
@@ -509,6 +547,9 @@ const Replacement kReplacements[] = {
     {"advapi32.dll", "RegCloseKey", reinterpret_cast<void*>(&HookRegCloseKey)},
     {"iphlpapi.dll", "GetAdaptersInfo", reinterpret_cast<void*>(&HookGetAdaptersInfo)},
     {"iphlpapi.dll", "GetAdaptersAddresses", reinterpret_cast<void*>(&HookGetAdaptersAddresses)},
+    {"iphlpapi.dll", "GetBestInterfaceEx", reinterpret_cast<void*>(&HookGetBestInterfaceEx)},
+    {"iphlpapi.dll", "NotifyRouteChange2", reinterpret_cast<void*>(&HookNotifyRouteChange2)},
+    {"iphlpapi.dll", "CancelMibChangeNotify2", reinterpret_cast<void*>(&HookCancelMibChangeNotify2)},
     {"shell32.dll", "ShellExecuteW", reinterpret_cast<void*>(&HookShellExecuteW)},
     {"user32.dll", "TrackPopupMenu", reinterpret_cast<void*>(&HookTrackPopupMenu)},
     {"user32.dll", "SetForegroundWindow", reinterpret_cast<void*>(&HookSetForegroundWindow)},
@@ -554,6 +595,7 @@ void SystemHooks::ClearLog() {
     performanceKeyCloses = 0;
     adaptersInfoCalls = 0;
     adaptersAddressesCalls = 0;
+    bestInterfaceCalls = 0;
     failedAllocations = 0;
     httpReads = 0;
     Drop(httpAccessTypes);

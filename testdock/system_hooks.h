@@ -10,6 +10,7 @@
 #include <ws2tcpip.h>
 #include <windows.h>
 #include <iphlpapi.h>
+#include <netioapi.h>
 
 #include <functional>
 #include <mutex>
@@ -95,6 +96,8 @@ using RegQueryScript = std::function<LSTATUS(HKEY key, const wchar_t* name, DWOR
 using AdaptersInfoScript = std::function<ULONG(IP_ADAPTER_INFO* buffer, ULONG* size)>;
 using AdaptersAddressesScript =
     std::function<ULONG(ULONG family, ULONG flags, IP_ADAPTER_ADDRESSES* buffer, ULONG* size)>;
+// Answers GetBestInterfaceEx: an error, or NO_ERROR with the interface index.
+using BestInterfaceScript = std::function<DWORD(const sockaddr* destination, DWORD* index)>;
 using ShellScript = std::function<HINSTANCE(const ShellCall&)>;
 // Answers the colour dialog: a colour for OK, nothing for Cancel.
 using ColorDialogScript = std::function<bool(const ColorDialogCall&, COLORREF* chosen)>;
@@ -102,6 +105,13 @@ using ColorDialogScript = std::function<bool(const ColorDialogCall&, COLORREF* c
 using MenuScript = std::function<UINT(const MenuCall&)>;
 // Answers a modal dialog instead of showing it.
 using DialogScript = std::function<INT_PTR(const DialogCall&)>;
+
+// One NotifyRouteChange2 registration of the module, as a test calls it back.
+struct RouteNotification {
+    PIPFORWARD_CHANGE_CALLBACK callback;
+    void* context;
+    HANDLE handle;
+};
 
 struct SystemHooks {
     // What happened, in order.
@@ -114,6 +124,7 @@ struct SystemHooks {
     int performanceKeyCloses = 0;  // RegCloseKey(HKEY_PERFORMANCE_DATA)
     int adaptersInfoCalls = 0;
     int adaptersAddressesCalls = 0;
+    int bestInterfaceCalls = 0;
     std::vector<std::string> hostLookups;  // names looked up in the dock's executable
     std::vector<WindowCall> windowCalls;
     std::vector<GdiplusStartupCall> gdiplusStartups;
@@ -123,6 +134,13 @@ struct SystemHooks {
     RegQueryScript regQueryValue;
     AdaptersInfoScript adaptersInfo;
     AdaptersAddressesScript adaptersAddresses;
+    BestInterfaceScript bestInterface;
+    // NotifyRouteChange2: unset passes through to the system; NO_ERROR
+    // registers here alone, for a test to call back; another code fails the
+    // call as a stub does. Registrations stay listed until cancelled.
+    std::optional<DWORD> routeNotifyAnswer;
+    std::vector<RouteNotification> routeNotifications;
+    int cancelledRouteNotifications = 0;
     ShellScript shellExecute;
     MenuScript trackPopupMenu;
     DialogScript dialogBox;  // empty: the dialog really shows

@@ -31,6 +31,11 @@ struct Tile {
     uint32_t dockletData;
     bool configured;
     bool connected;
+    // The three display choices; fast tiles move megabytes instead of kilobytes.
+    int32_t rateUnit = kRateUnitK;
+    int32_t graphScale = kGraphScaleFixed;
+    int32_t adapterChoice = kAdapterConfigured;
+    bool fast = false;
 };
 
 const Tile kTiles[] = {
@@ -42,6 +47,14 @@ const Tile kTiles[] = {
     {L"Hide Icons", L"icons", L"empty.png", kDefaultDockletData | kHideIcons, true, true},
     {L"mono, transferring", L"mono", L"background.png", kDefaultDockletData, true, true},
     {L"mono, everything on", L"mono", L"background.png", 31, true, true},
+    {L"bytes, fitted graphs", L"icons", L"background.png", kShowGraphs, true, true,
+     kRateUnitBytes, kGraphScaleFitted, kAdapterConfigured, true},
+    {L"bits, three readings", L"icons", L"background.png", kShowTotalRate | kShowUploadRate | kShowDownloadRate, true,
+     true, kRateUnitBits, kGraphScaleFixed, kAdapterConfigured, true},
+    {L"bits, link speed graphs", L"icons", L"background.png", kShowGraphs, true, true, kRateUnitBits, kGraphScaleLink,
+     kAdapterConfigured, true},
+    {L"automatic, no route", L"icons", L"na.png", kDefaultDockletData, false, false, kRateUnitBytes,
+     kGraphScaleFitted, kAdapterAutomatic, false},
 };
 constexpr int kColumns = 4;
 constexpr int kCellWidth = 272;
@@ -62,9 +75,14 @@ void FillHistory(Warr<double>* history, double middle, double swing, double peri
     }
 }
 
+struct Histories {
+    Warr<double>* upload;
+    Warr<double>* download;
+};
+
 // One tile: the base picture, then the overlay, at 256 pixels and at a common dock size.
-bool DrawTile(GpGraphics* sheet, const std::wstring& folder, const Tile& tile, Warr<double>* upload,
-              Warr<double>* download, int x, int y) {
+bool DrawTile(GpGraphics* sheet, const std::wstring& folder, const Tile& tile, const Histories& histories, int x,
+              int y) {
     auto* instance = static_cast<DockletInstance*>(std::calloc(1, sizeof(DockletInstance)));
     if (!instance) {
         return false;
@@ -75,12 +93,17 @@ bool DrawTile(GpGraphics* sheet, const std::wstring& folder, const Tile& tile, W
     CopyText(instance->ipV4Address, L"192.0.2.2");
     instance->connected = tile.connected ? 1 : 0;
     instance->operStatus = 1;
-    instance->totalRate = 57.3;
-    instance->uploadRate = 4.2;
-    instance->downloadRate = 53.1;
+    const double scale = tile.fast ? 1000.0 : 1.0;
+    instance->totalRate = 57.3 * scale;
+    instance->uploadRate = 4.2 * scale;
+    instance->downloadRate = 53.1 * scale;
     instance->dockletData = tile.dockletData;
-    instance->uploadHistory = upload;
-    instance->downloadHistory = download;
+    instance->uploadHistory = histories.upload;
+    instance->downloadHistory = histories.download;
+    instance->rateUnit = tile.rateUnit;
+    instance->graphScale = tile.graphScale;
+    instance->adapterChoice = tile.adapterChoice;
+    instance->bandwidthSample.data = 1000000000;  // a gigabit adapter
     instance->sendImage = WrapBitmapForHost(LoadSetFile(folder, tile.set, L"send.png"));
     instance->recvImage = WrapBitmapForHost(LoadSetFile(folder, tile.set, L"recv.png"));
 
@@ -126,10 +149,15 @@ bool WriteSheet(const std::wstring& folder, const wchar_t* output) {
     Warr<double> download(kHistoryCapacity, nullptr);
     FillHistory(&upload, 9.0, 8.0, 7.0, 0.0);
     FillHistory(&download, 80.0, 70.0, 11.0, 1.0);
+    Warr<double> fastUpload(kHistoryCapacity, nullptr);
+    Warr<double> fastDownload(kHistoryCapacity, nullptr);
+    FillHistory(&fastUpload, 9000.0, 8000.0, 7.0, 0.0);
+    FillHistory(&fastDownload, 60000.0, 50000.0, 11.0, 1.0);
     bool drawn = true;
     int index = 0;
     for (const Tile& tile : kTiles) {
-        drawn = DrawTile(graphics, folder, tile, &upload, &download, (index % kColumns) * kCellWidth + 8,
+        const Histories histories = tile.fast ? Histories{&fastUpload, &fastDownload} : Histories{&upload, &download};
+        drawn = DrawTile(graphics, folder, tile, histories, (index % kColumns) * kCellWidth + 8,
                          (index / kColumns) * kCellHeight + 8) && drawn;
         ++index;
     }

@@ -13,6 +13,7 @@ class Warr;
 struct HostImage;
 struct IconCache;
 struct HandedOver;
+struct RouteWatch;
 struct ExternalLookup;
 
 // dockletData: what the icon shows.
@@ -36,6 +37,20 @@ constexpr uint32_t kDefaultDockletData = kShowUploadRate | kShowDownloadRate | k
 constexpr uint32_t kDefaultLabelData = kLabelTotal;
 
 constexpr int kHistoryCapacity = 116;
+
+// rateUnit: how rates read. Out-of-range stored values read as the first.
+constexpr int32_t kRateUnitK = 0;      // "%.1fK" always
+constexpr int32_t kRateUnitBytes = 1;  // K, M, G
+constexpr int32_t kRateUnitBits = 2;   // kb, Mb, Gb
+
+// graphScale: the full scale of each graph.
+constexpr int32_t kGraphScaleFixed = 0;   // 20.0K up, 180.0K down
+constexpr int32_t kGraphScaleFitted = 1;  // fitted to the highest sample shown
+constexpr int32_t kGraphScaleLink = 2;    // the adapter's speed, fitted until it is read
+
+// adapterChoice: which adapter the icon watches.
+constexpr int32_t kAdapterConfigured = 0;
+constexpr int32_t kAdapterAutomatic = 1;  // the one carrying the IPv4 default route
 
 // The modal windows an icon has open. A dock may destroy the icon from inside
 // any of their loops; destruction closes each one that is open.
@@ -75,6 +90,9 @@ struct DockletInstance {
     wchar_t interfaceDescription[256];
     wchar_t counterInstanceName[256];
     wchar_t adapterGuid[260];
+    int32_t rateUnit;
+    int32_t graphScale;
+    int32_t adapterChoice;
 
     // Adapter state
     wchar_t macAddress[18];
@@ -130,6 +148,9 @@ struct DockletInstance {
     IconCache* iconCache;
     // What the dock was handed last; null hands everything over every time.
     HandedOver* handedOver;
+
+    // Word of route changes while the icon follows the default route; null otherwise.
+    RouteWatch* routeWatch;
 
     // Lifetime. The dock may call OnDestroy while a call of the module on the
     // same icon is still on the stack; the record then lives, marked destroyed,

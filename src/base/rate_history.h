@@ -55,6 +55,12 @@ public:
         data[last] = value;
     }
 
+    // Drops every value; the slots stay.
+    void Clear() noexcept {
+        first = 1;
+        last = 0;
+    }
+
     // Number of values held.
     int Count() const noexcept { return last - first + 1; }
 

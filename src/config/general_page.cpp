@@ -22,6 +22,13 @@ constexpr int IDC_ADAPTER_GUID = 1011;
 constexpr int IDC_HIDE_LABEL = 1023;
 constexpr int IDC_ADDRESS_URL = 1027;
 
+// The list's first entry follows the default route; the adapters come after it.
+constexpr WPARAM kAutomaticEntry = 0;
+constexpr wchar_t kAutomaticText[] = L"Automatic (the adapter with the default route)";
+
+// The rate unit choices, in the order of their values.
+constexpr int kRateUnitChoices[] = {1036, 1037, 1038};
+
 struct BitControl {
     int id;
     uint32_t bit;
@@ -108,15 +115,24 @@ void FillGeneralPage(HWND page, ConfigExchange& exchange) {
     for (const BitControl& check : kIconChecks) {
         SetCheck(page, check.id, (working.dockletData & check.bit) != 0);
     }
+    for (int unit = 0; unit < 3; ++unit) {
+        SetCheck(page, kRateUnitChoices[unit], working.rateUnit == unit);
+    }
     SetDlgItemTextW(page, IDC_ADDRESS_URL, working.ipAddressUrl);
 }
 
 // A list without a selection (the configured adapter is gone) keeps the adapter setting.
 void StoreChosenAdapter(HWND page, DockletInstance& working) noexcept {
+    if (SendDlgItemMessageW(page, IDC_ADAPTER_LIST, CB_GETCURSEL, 0, 0) == static_cast<LRESULT>(kAutomaticEntry)) {
+        // The refresh that follows the commit asks the route for the adapter.
+        working.adapterChoice = kAdapterAutomatic;
+        return;
+    }
     wchar_t description[256];
     if (!SelectedListText(page, IDC_ADAPTER_LIST, description, 256)) {
         return;
     }
+    working.adapterChoice = kAdapterConfigured;
     CopyText(working.interfaceDescription, description);
     CopyText(working.counterInstanceName, description);
     ToCounterInstanceName(working.counterInstanceName);
@@ -138,6 +154,11 @@ void StoreGeneralPage(HWND page, ConfigExchange& exchange) {
     for (const BitControl& check : kIconChecks) {
         if (IsChecked(page, check.id)) {
             working.dockletData |= check.bit;
+        }
+    }
+    for (int unit = 0; unit < 3; ++unit) {
+        if (IsChecked(page, kRateUnitChoices[unit])) {
+            working.rateUnit = unit;
         }
     }
     GetDlgItemTextW(page, IDC_ADDRESS_URL, working.ipAddressUrl, 2048);
@@ -191,14 +212,22 @@ uint32_t LabelDataFromChoices(const bool (&choices)[6], bool hideLabel) noexcept
 
 void FillAdapterList(HWND list, HWND guidText, HWND countText, DockletInstance& working) noexcept {
     SendMessageW(list, CB_RESETCONTENT, 0, 0);
+    SendMessageW(list, CB_INSERTSTRING, kAutomaticEntry, reinterpret_cast<LPARAM>(kAutomaticText));
+    // An automatic icon, and one with no adapter yet, open on the automatic entry.
+    const bool automatic = working.adapterChoice == kAdapterAutomatic || working.interfaceDescription[0] == L'\0';
+    if (automatic) {
+        SendMessageW(list, CB_SETCURSEL, kAutomaticEntry, 0);
+        SetWindowTextW(guidText, working.adapterChoice == kAdapterAutomatic ? working.adapterGuid : L"");
+    }
     long count = 0;
     const ProcessHeapOwner adapters = ReadAdapters();
     for (auto* adapter = static_cast<const IP_ADAPTER_INFO*>(adapters.get()); adapter; adapter = adapter->Next) {
         const AdapterText text = TextOf(*adapter);
-        SendMessageW(list, CB_INSERTSTRING, static_cast<WPARAM>(count), reinterpret_cast<LPARAM>(text.description));
+        const WPARAM entry = kAutomaticEntry + 1 + static_cast<WPARAM>(count);
+        SendMessageW(list, CB_INSERTSTRING, entry, reinterpret_cast<LPARAM>(text.description));
         // Several adapters may share a description: the last one stays selected.
-        if (_wcsicmp(text.description, working.interfaceDescription) == 0) {
-            SendMessageW(list, CB_SETCURSEL, static_cast<WPARAM>(count), 0);
+        if (!automatic && _wcsicmp(text.description, working.interfaceDescription) == 0) {
+            SendMessageW(list, CB_SETCURSEL, entry, 0);
             TakeAdapterName(guidText, working, text);
         }
         ++count;
@@ -209,6 +238,11 @@ void FillAdapterList(HWND list, HWND guidText, HWND countText, DockletInstance& 
 }
 
 void ShowSelectedAdapterGuid(HWND guidText, DockletInstance& working) noexcept {
+    if (working.adapterChoice == kAdapterAutomatic) {
+        // The adapter in use until the route is asked again on OK.
+        SetWindowTextW(guidText, working.interfaceDescription[0] != L'\0' ? working.adapterGuid : L"");
+        return;
+    }
     const ProcessHeapOwner adapters = ReadAdapters();
     for (auto* adapter = static_cast<const IP_ADAPTER_INFO*>(adapters.get()); adapter; adapter = adapter->Next) {
         const AdapterText text = TextOf(*adapter);

@@ -12,11 +12,14 @@ constexpr int IDD_GENERAL_PAGE = 106;
 
 INT_PTR CALLBACK GeneralPageProc(HWND page, UINT message, WPARAM wParam, LPARAM lParam);
 
-// Refills the list with the system's adapters in its order, selects the one of
-// working.interfaceDescription (and shows and stores its name), and writes the count.
+// Refills the list with the automatic entry, then the system's adapters in its
+// order; selects the automatic entry for an automatic icon or one without an
+// adapter, else the one of working.interfaceDescription (and shows and stores
+// its name); and writes the count of adapters.
 void FillAdapterList(HWND list, HWND guidText, HWND countText, DockletInstance& working) noexcept;
 
-// Shows and stores the name of the first adapter described as working.interfaceDescription.
+// Shows and stores the name of the first adapter described as
+// working.interfaceDescription; for an automatic icon, the name of the adapter in use.
 void ShowSelectedAdapterGuid(HWND guidText, DockletInstance& working) noexcept;
 
 // "%ld Interface(s) found", or "No Interface(s) found" for 0.

@@ -23,6 +23,9 @@ struct GraphRow {
     uint8_t DockletInstance::*alpha;
 };
 
+// The scale choices, in the order of their values.
+constexpr int kScaleChoices[] = {1073, 1074, 1075};
+
 // In the order the page fills them.
 constexpr GraphRow kRows[kGraphRows] = {
     {1060, 1061, 1062, &DockletInstance::uploadColor, &DockletInstance::uploadAlpha},
@@ -37,7 +40,18 @@ void FillGraphPage(HWND page, ConfigExchange& exchange) {
         exchange.graphRows[i] = GraphRowState{working.*kRows[i].color, working.*kRows[i].alpha};
         SetUpOpacitySlider(page, kRows[i].slider, kRows[i].percent, exchange.graphRows[i].alpha);
     }
+    for (int scale = 0; scale < 3; ++scale) {
+        SetCheck(page, kScaleChoices[scale], working.graphScale == scale);
+    }
     DrawGraphPreview(page, IDC_SAMPLE, working);
+}
+
+void StoreScale(HWND page, DockletInstance& working) noexcept {
+    for (int scale = 0; scale < 3; ++scale) {
+        if (IsChecked(page, kScaleChoices[scale])) {
+            working.graphScale = scale;
+        }
+    }
 }
 
 void StoreGraphPage(HWND page, ConfigExchange& exchange) {
@@ -46,11 +60,17 @@ void StoreGraphPage(HWND page, ConfigExchange& exchange) {
         working.*kRows[i].color = exchange.graphRows[i].color;
         working.*kRows[i].alpha = SliderOpacity(page, kRows[i].slider);
     }
+    StoreScale(page, working);
 }
 
-// Colours and opacities reach the working copy at once, so the sample shows it.
-void OnColorButton(HWND page, ConfigExchange& exchange, WORD id) {
+// Colours, opacities and the scale reach the working copy at once, so the sample shows it.
+void OnCommand(HWND page, ConfigExchange& exchange, WORD id) {
     DockletInstance& working = *exchange.working;
+    if (id == kScaleChoices[0] || id == kScaleChoices[1] || id == kScaleChoices[2]) {
+        StoreScale(page, working);
+        DrawGraphPreview(page, IDC_SAMPLE, working);
+        return;
+    }
     for (int i = 0; i < kGraphRows; ++i) {
         if (kRows[i].button == id && ChooseColorFor(working.hwndDocklet, &exchange.graphRows[i].color,
                                                   ColorDialogSlot(exchange))) {
@@ -84,7 +104,7 @@ INT_PTR GraphPageBody(HWND page, UINT message, WPARAM wParam, LPARAM lParam) {
                                     PageHandlers{&FillGraphPage, &StoreGraphPage});
         case WM_COMMAND:
             if (known) {
-                OnColorButton(page, *exchange, LOWORD(wParam));
+                OnCommand(page, *exchange, LOWORD(wParam));
             }
             return FALSE;
         case WM_HSCROLL:

@@ -30,6 +30,9 @@ void CopySettings(const DockletInstance& from, DockletInstance& to) noexcept {
     to.labelData = from.labelData;
     to.dockletData = from.dockletData;
     CopyText(to.ipAddressUrl, from.ipAddressUrl);
+    to.rateUnit = from.rateUnit;
+    to.graphScale = from.graphScale;
+    to.adapterChoice = from.adapterChoice;
 }
 
 }  // namespace
@@ -43,6 +46,8 @@ void FillWorkingCopy(const DockletInstance& live, DockletInstance& working) noex
     working.downloadRate = live.downloadRate;
     working.uploadHistory = live.uploadHistory;
     working.downloadHistory = live.downloadHistory;
+    // The preview's link-speed scale.
+    working.bandwidthSample = live.bandwidthSample;
 }
 
 void CopyBackSettings(const DockletInstance& working, DockletInstance& live) noexcept {

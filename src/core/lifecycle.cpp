@@ -10,6 +10,7 @@
 #include "info/external_lookup.h"
 #include "measure/perf_data_reader.h"
 #include "measure/rate_histories.h"
+#include "measure/route_watch.h"
 #include "measure/traffic_sampler.h"
 #include "render/icon_cache.h"
 #include "render/image_set.h"
@@ -78,6 +79,8 @@ void DestroyInstance(DockletInstance* instance) noexcept {
 namespace {
 
 void FreeInstance(DockletInstance* instance) noexcept {
+    // No route callback runs once this returns, so the watch can go.
+    StopRouteWatch(instance);
     DestroyRateHistories(instance);
     ReleaseImageSet(instance);
     DestroyIconCache(instance->iconCache);

@@ -13,7 +13,7 @@
 
 namespace {
 
-enum class KeyKind { Text, Int32, Color, Alpha, Flags };
+enum class KeyKind { Text, Int32, Color, Alpha, Flags, Choice };
 
 struct SettingKey {
     const wchar_t* name;
@@ -23,12 +23,15 @@ struct SettingKey {
     DWORD readLimit;    // text fields: what one read may store, terminator included
     const wchar_t* defaultText;
     int32_t defaultNumber;
+    int32_t choiceCount;  // choices: values 0 .. choiceCount - 1; any other reads as 0
 };
 
 #define VANTREL_TEXT(key, field, limit, def) \
-    {key, KeyKind::Text, offsetof(DockletInstance, field), sizeof(DockletInstance::field) / sizeof(wchar_t), limit, def, 0}
+    {key, KeyKind::Text, offsetof(DockletInstance, field), sizeof(DockletInstance::field) / sizeof(wchar_t), limit, def, 0, 0}
 #define VANTREL_NUMBER(key, kind, field, def) \
-    {key, kind, offsetof(DockletInstance, field), 0, 0, nullptr, static_cast<int32_t>(def)}
+    {key, kind, offsetof(DockletInstance, field), 0, 0, nullptr, static_cast<int32_t>(def), 0}
+#define VANTREL_CHOICE(key, field, count) \
+    {key, KeyKind::Choice, offsetof(DockletInstance, field), 0, 0, nullptr, 0, count}
 
 // The order is the order of both reading and writing.
 const SettingKey kKeys[kSettingsKeyCount] = {
@@ -57,10 +60,14 @@ const SettingKey kKeys[kSettingsKeyCount] = {
     VANTREL_TEXT(L"IpV4Gateway", ipV4Gateway, 16, L""),
     VANTREL_TEXT(L"NetMask", netMask, 16, L""),
     VANTREL_TEXT(L"IPAddressUrl", ipAddressUrl, 2048, L""),
+    VANTREL_CHOICE(L"RateUnit", rateUnit, 3),
+    VANTREL_CHOICE(L"GraphScale", graphScale, 3),
+    VANTREL_CHOICE(L"AdapterChoice", adapterChoice, 2),
 };
 
 #undef VANTREL_TEXT
 #undef VANTREL_NUMBER
+#undef VANTREL_CHOICE
 
 // Numbers are read as at most 19 characters and parsed like _wtoi.
 constexpr DWORD kNumberReadLimit = 20;
@@ -155,7 +162,11 @@ void ReadSettings(DockletInstance* instance, SettingRead read, void* context) no
             wchar_t value[kNumberReadLimit];
             read(context, key.name, fallback, value, kNumberReadLimit);
             value[kNumberReadLimit - 1] = L'\0';
-            StoreNumber(instance, key, _wtoi(value));
+            int32_t number = _wtoi(value);
+            if (key.kind == KeyKind::Choice && (number < 0 || number >= key.choiceCount)) {
+                number = 0;
+            }
+            StoreNumber(instance, key, number);
         }
     }
 }

@@ -3,14 +3,14 @@
 #include "base/host_api.h"
 #include "base/host_image.h"
 #include "base/image_set_path.h"
+#include "base/rate_units.h"
 #include "base/text.h"
 #include "cycle/handed_over.h"
 #include "cycle/timers.h"
 #include "measure/adapter_discovery.h"
+#include "measure/route_watch.h"
 #include "measure/traffic_sampler.h"
 #include "render/icon_composer.h"
-
-#include <cstdio>
 
 namespace {
 
@@ -42,7 +42,8 @@ void SetBaseImage(const DockletInstance* instance, const char* fileName) noexcep
 }
 
 void RefreshAdapterState(DockletInstance* instance) noexcept {
-    if (instance->interfaceDescription[0] != L'\0') {
+    MatchRouteWatch(instance);
+    if (instance->interfaceDescription[0] != L'\0' || instance->adapterChoice == kAdapterAutomatic) {
         DiscoverAdapter(instance);
     }
     if (instance->interfaceDescription[0] != L'\0' && AdapterUp(instance)) {
@@ -61,13 +62,13 @@ void FormatLabel(const DockletInstance* instance, char* label, size_t capacity) 
     if (bits & kLabelHidden) {
         CopyText(label, capacity, "");
     } else if (bits & kLabelUpload) {
-        std::snprintf(label, capacity, "Upload: %.1fK", instance->uploadRate);
+        FormatCaptionedRate("Upload: ", instance->uploadRate, instance->rateUnit, label, capacity);
     } else if (bits & kLabelDownload) {
-        std::snprintf(label, capacity, "Download: %.1fK", instance->downloadRate);
+        FormatCaptionedRate("Download: ", instance->downloadRate, instance->rateUnit, label, capacity);
     } else if (bits & kLabelTotal) {
-        std::snprintf(label, capacity, "Total Transfer: %.1fK", instance->totalRate);
+        FormatCaptionedRate("Total Transfer: ", instance->totalRate, instance->rateUnit, label, capacity);
     } else if (bits & kLabelBandwidth) {
-        std::snprintf(label, capacity, "Bandwidth: %.1fK", instance->bandwidth);
+        FormatCaptionedRate("Bandwidth: ", ShownBandwidthK(*instance), instance->rateUnit, label, capacity);
     } else if (bits & kLabelTitle) {
         WideToAnsiCut(instance->title, label, capacity);
     } else if (bits & kLabelIpAddress) {
@@ -103,7 +104,8 @@ void Refresh(DockletInstance* instance, RefreshScope scope) noexcept {
     if (scope == RefreshScope::Repair) {
         ForgetHandedOver(instance->handedOver);
     }
-    if (scope != RefreshScope::Display) {
+    // A route change reported since the last tick is followed at once.
+    if (TakeRouteChange(instance) || scope != RefreshScope::Display) {
         RefreshAdapterState(instance);
     }
     if (instance->connected) {

@@ -3,6 +3,7 @@
 #include "base/owners.h"
 #include "base/text.h"
 #include "measure/counter_instance_name.h"
+#include "measure/default_route.h"
 
 #include <objbase.h>
 
@@ -272,6 +273,15 @@ void DiscoverAdapter(DockletInstance* instance) noexcept {
         return GetAdaptersAddresses(AF_UNSPEC, GAA_FLAG_INCLUDE_PREFIX, nullptr,
                                     static_cast<IP_ADAPTER_ADDRESSES*>(buffer), size);
     });
-    ApplyAdapterLists(instance, static_cast<const IP_ADAPTER_INFO*>(infoList.get()),
-                      static_cast<const IP_ADAPTER_ADDRESSES*>(addressList.get()));
+    const auto* info = static_cast<const IP_ADAPTER_INFO*>(infoList.get());
+    const auto* addresses = static_cast<const IP_ADAPTER_ADDRESSES*>(addressList.get());
+    if (instance->adapterChoice == kAdapterAutomatic) {
+        // No route, or one through an unlisted interface: the last adapter stays, shown absent.
+        DWORD index = 0;
+        if (!DefaultRouteInterface(&index) || !FollowRouteTo(instance, index, info, addresses)) {
+            return;
+        }
+        ResetAdapterState(instance);
+    }
+    ApplyAdapterLists(instance, info, addresses);
 }

@@ -13,7 +13,8 @@
 void ResetAdapterState(DockletInstance* instance) noexcept;
 
 // Resets, then reads both adapter lists from the system. connected ends 1 only
-// when the adapter is in both.
+// when the adapter is in both. An automatic icon first follows the IPv4
+// default route to its adapter; with no such adapter listed, connected stays 0.
 void DiscoverAdapter(DockletInstance* instance) noexcept;
 
 // The walk over both lists once they are read; a null list is one that could

@@ -76,7 +76,7 @@ void DrawReadings(GpGraphics* graphics, const TextStyle& style, const DockletIns
     const double captionOffset = count == 1 ? 4.0 : 8.0;
     for (int i = 0; i < count; ++i) {
         wchar_t value[kRateTextCapacity];
-        FormatRateText(slots[i].rate, value);
+        FormatRateText(slots[i].rate, instance.rateUnit, value);
         DrawIconText(graphics, style, slots[i].caption, captionOffset, placements[i].captionY, kCaptionHeight, cache);
         DrawIconText(graphics, style, value, 0.0, placements[i].valueY, kValueHeight, cache);
     }
@@ -227,7 +227,8 @@ GpBitmap* ComposeIcon(const DockletInstance* instance, IconCache* cache) noexcep
     CopyText(fontName, instance->fontName);
     const TextStyle style = IconTextStyle(*instance, fontName);
 
-    if (instance->interfaceDescription[0] == L'\0') {
+    // An automatic icon waits for a route, never for its user.
+    if (instance->interfaceDescription[0] == L'\0' && instance->adapterChoice != kAdapterAutomatic) {
         DrawIconText(surface, style, L"Not Configured", 4.0, 0, kStateTextHeight, cache);
     } else if (!instance->connected) {
         DrawIconText(surface, style, L"Not Connected", 4.0, 0, kStateTextHeight, cache);

@@ -14,9 +14,9 @@
 namespace {
 
 // Copies a rate's text as the drawing formats it; false when it does not fit.
-bool HoldRateText(double rate, wchar_t (&held)[kShownTextCapacity]) noexcept {
+bool HoldRateText(double rate, int32_t unit, wchar_t (&held)[kShownTextCapacity]) noexcept {
     wchar_t text[kRateTextCapacity];
-    FormatRateText(rate, text);
+    FormatRateText(rate, unit, text);
     if (std::wcslen(text) >= kShownTextCapacity) {
         return false;
     }
@@ -34,15 +34,20 @@ bool HoldReadings(const DockletInstance& instance, OverlayInputs& inputs) noexce
                     {kShowDownloadRate, instance.downloadRate}};
     int count = 0;
     for (const auto& reading : readings) {
-        if ((instance.dockletData & reading.bit) && !HoldRateText(reading.rate, inputs.readings[count++])) {
+        if ((instance.dockletData & reading.bit) &&
+            !HoldRateText(reading.rate, instance.rateUnit, inputs.readings[count++])) {
             return false;
         }
     }
     return true;
 }
 
-bool HoldGraph(const StandardGraph& graph, double rate, const Warr<double>* series, GraphInputs& held) noexcept {
-    if (!HoldRateText(rate, held.rateText)) {
+bool HoldGraph(const DockletInstance& instance, const StandardGraph& graph, double rate, const Warr<double>* series,
+               GraphInputs& held) noexcept {
+    const GraphStyle style = GraphStyleOf(instance, graph.direction);
+    const double fullScale = GraphFullScale(instance, graph, series);
+    if (!HoldRateText(rate, style.rateUnit, held.rateText) ||
+        (style.showScale && !HoldRateText(fullScale, style.rateUnit, held.scaleText))) {
         return false;
     }
     if (!series || !series->data || series->capacity < 1) {
@@ -53,7 +58,7 @@ bool HoldGraph(const StandardGraph& graph, double rate, const Warr<double>* seri
             return false;
         }
         held.barHeights[held.barCount++] =
-            static_cast<uint8_t>(GraphBarHeight(series->At(i), graph.rect.height, graph.fullScale));
+            static_cast<uint8_t>(GraphBarHeight(series->At(i), graph.rect.height, fullScale));
     }
     return true;
 }
@@ -65,7 +70,7 @@ bool HoldGraphs(const DockletInstance& instance, OverlayInputs& inputs) noexcept
     for (size_t g = 0; g < std::size(kStandardGraphs); ++g) {
         const StandardGraph& graph = kStandardGraphs[g];
         const bool upload = graph.direction == GraphDirection::Upload;
-        if (!HoldGraph(graph, upload ? instance.uploadRate : instance.downloadRate,
+        if (!HoldGraph(instance, graph, upload ? instance.uploadRate : instance.downloadRate,
                        upload ? instance.uploadHistory : instance.downloadHistory, inputs.graphs[g])) {
             return false;
         }
@@ -94,6 +99,8 @@ void ReadOverlayInputs(const DockletInstance& instance, OverlayInputs& inputs) n
     inputs.colors[3] = ColorToArgb(instance.backgroundColor, instance.backgroundAlpha);
     inputs.colors[4] = ColorToArgb(instance.frameColor, instance.frameAlpha);
     inputs.imageSet = instance.imageSetGeneration;
+    inputs.rateUnit = instance.rateUnit;
+    inputs.graphScale = instance.graphScale;
     inputs.comparable = 1;
     if (instance.interfaceDescription[0] == L'\0') {
         inputs.state = OverlayState::NotConfigured;

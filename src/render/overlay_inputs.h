@@ -16,6 +16,7 @@ enum class OverlayState : int32_t { NotConfigured, NotConnected, Connected };
 
 struct GraphInputs {
     wchar_t rateText[kShownTextCapacity];
+    wchar_t scaleText[kShownTextCapacity];  // empty while the scale is not shown
     int32_t barCount;
     uint8_t barHeights[kHistoryCapacity];  // whole pixels above each bar's stub
 };
@@ -29,6 +30,8 @@ struct OverlayInputs {
     wchar_t fontName[32];
     uint32_t colors[5];  // ARGB: font, upload, download, background, frame
     uint32_t imageSet;   // DockletInstance::imageSetGeneration
+    int32_t rateUnit;
+    int32_t graphScale;
     // What it shows with them; zero for what the settings leave out.
     OverlayState state;
     int32_t pictures;  // ShownPictures

@@ -1,9 +1,7 @@
 #include "render/rate_text.h"
 
-#include <cwchar>
+#include "base/rate_units.h"
 
-void FormatRateText(double rate, wchar_t (&text)[kRateTextCapacity]) noexcept {
-    if (std::swprintf(text, kRateTextCapacity, L"%.1fK", rate) < 0) {
-        text[0] = L'\0';
-    }
+void FormatRateText(double rate, int32_t unit, wchar_t (&text)[kRateTextCapacity]) noexcept {
+    FormatRate(rate, unit, text, kRateTextCapacity);
 }

@@ -2,6 +2,7 @@
 
 #include "base/owners.h"
 #include "base/rate_history.h"
+#include "base/rate_units.h"
 #include "base/text.h"
 #include "render/color_argb.h"
 #include "render/outlined_text.h"
@@ -131,8 +132,18 @@ void DrawGraphContent(GpGraphics* graphics, const GraphStyle& style, const wchar
                    false};
     DrawOutlinedText(graphics, caption, text, PixelRect{graphRect.x, graphRect.y, 140, 24}, cache);
 
+    if (style.showScale) {
+        // Small and centred in the gap between the caption and the rate, inside the top text band.
+        wchar_t scaleText[kRateTextCapacity];
+        FormatRateText(fullScale, style.rateUnit, scaleText);
+        TextStyle small = text;
+        small.emSize = static_cast<float>(style.fontSize - 22.0);
+        small.alignment = Gdiplus::StringAlignmentCenter;
+        DrawOutlinedText(graphics, scaleText, small, PixelRect{graphRect.x + 88, graphRect.y + 6, 64, 20}, cache);
+    }
+
     wchar_t rateText[kRateTextCapacity];
-    FormatRateText(currentRate, rateText);
+    FormatRateText(currentRate, style.rateUnit, rateText);
     text.emSize = static_cast<float>(style.fontSize - 8.0);
     text.alignment = Gdiplus::StringAlignmentFar;
     DrawOutlinedText(graphics, rateText, text, PixelRect{graphRect.x + graphRect.width - 160, graphRect.y, 160, 32},
@@ -145,6 +156,24 @@ void DrawTrafficGraph(GpGraphics* graphics, const GraphStyle& style, const wchar
     DrawGraphContent(graphics, style, caption, currentRate, series, fullScale, graphRect, nullptr);
 }
 
+double GraphFullScale(const DockletInstance& instance, const StandardGraph& graph,
+                      const Warr<double>* series) noexcept {
+    if (instance.graphScale == kGraphScaleLink && LinkSpeedK(instance) > 0.0) {
+        return LinkSpeedK(instance);
+    }
+    if (instance.graphScale != kGraphScaleFitted && instance.graphScale != kGraphScaleLink) {
+        return graph.fullScale;
+    }
+    double highest = 0.0;
+    if (series && series->data && series->capacity > 0) {
+        for (int32_t i = series->first; i <= series->last; ++i) {
+            const double sample = series->At(i);
+            highest = sample > highest ? sample : highest;
+        }
+    }
+    return FittedScaleK(highest, instance.rateUnit);
+}
+
 GraphStyle GraphStyleOf(const DockletInstance& instance, GraphDirection direction) noexcept {
     const bool upload = direction == GraphDirection::Upload;
     return GraphStyle{upload ? ColorToArgb(instance.uploadColor, instance.uploadAlpha)
@@ -154,7 +183,9 @@ GraphStyle GraphStyleOf(const DockletInstance& instance, GraphDirection directio
                       instance.fontName,
                       instance.fontColor,
                       instance.fontAlpha,
-                      static_cast<float>(instance.fontSize)};
+                      static_cast<float>(instance.fontSize),
+                      instance.rateUnit,
+                      instance.graphScale == kGraphScaleFitted || instance.graphScale == kGraphScaleLink};
 }
 
 void DrawStandardGraphs(GpGraphics* graphics, const DockletInstance& instance) noexcept {
@@ -174,9 +205,9 @@ void DrawStandardGraphParts(GpGraphics* graphics, const DockletInstance& instanc
             DrawGraphBox(graphics, style, graph.rect);
         }
         if (parts != GraphParts::Boxes) {
+            const Warr<double>* series = upload ? instance.uploadHistory : instance.downloadHistory;
             DrawGraphContent(graphics, style, graph.caption, upload ? instance.uploadRate : instance.downloadRate,
-                             upload ? instance.uploadHistory : instance.downloadHistory, graph.fullScale, graph.rect,
-                             cache);
+                             series, GraphFullScale(instance, graph, series), graph.rect, cache);
         }
     }
 }

@@ -1,5 +1,5 @@
 // The bar charts of recent transfer rates: a tinted, framed box with one bar
-// per history sample, oldest at the left, on a fixed scale per direction.
+// per history sample, oldest at the left, on a fixed, fitted or link-speed scale.
 #pragma once
 
 #include "base/docklet_instance.h"
@@ -21,6 +21,8 @@ struct GraphStyle {
     COLORREF fontColor;
     uint8_t fontAlpha;
     float fontSize;
+    int32_t rateUnit = kRateUnitK;  // of the current rate and the scale text
+    bool showScale = false;         // the full scale, small, between caption and rate
 };
 
 // Draws one graph: box, frame, bars, caption at the top left, `currentRate` at
@@ -58,6 +60,12 @@ constexpr StandardGraph kStandardGraphs[] = {
     {GraphDirection::Upload, L"Upload", 20.0, {10, 134, 233, 110}},
     {GraphDirection::Download, L"Download", 180.0, {10, 12, 233, 110}},
 };
+
+// The full scale, in K, of one graph of the standard pair under the
+// instance's GraphScale: fixed, fitted to the highest sample of `series`, or
+// the link's speed (fitted while that is not read).
+double GraphFullScale(const DockletInstance& instance, const StandardGraph& graph,
+                      const Warr<double>* series) noexcept;
 
 // The style of one graph of the standard pair in the instance's settings. The
 // font name points into `instance`.

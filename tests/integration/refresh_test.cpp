@@ -7,6 +7,8 @@
 
 #include <array>
 #include <cwchar>
+#include <optional>
+#include <thread>
 
 namespace vantrel_test {
 namespace {
@@ -31,6 +33,42 @@ TEST_F(RefreshTest, EveryLabelFormat) {
         ServeCounters(1, 2500, 22000);
         Icon& icon = CreateConfiguredIcon("LabelData=" + std::to_string(c.labelData) + "\r\n");
         EXPECT_EQ(icon.label, c.label) << "LabelData " << c.labelData;
+        dock->Destroy(icon);
+    }
+}
+
+// Bytes per second in, the label out, in each unit.
+TEST_F(RefreshTest, LabelsReadInTheChosenUnit) {
+    struct Case {
+        int unit;
+        uint32_t labelData;
+        uint64_t receivedPerSecond;
+        uint64_t bandwidthBits;
+        std::string label;
+    };
+    const Case cases[] = {
+        {0, 4, 100000000, 1000000000, "Download: 100000.0K"},
+        {0, 16, 0, 1000000000, "Bandwidth: 10000.0K"},
+        {1, 4, 999900, 0, "Download: 999.9K"},
+        {1, 4, 999960, 0, "Download: 1.0M"},
+        {1, 4, 2500000, 0, "Download: 2.5M"},
+        {1, 4, 3200000000, 0, "Download: 3.2G"},
+        {1, 8, 2500000, 0, "Total Transfer: 2.5M"},
+        {1, 16, 0, 1000000000, "Bandwidth: 125.0M"},
+        {2, 4, 100, 0, "Download: 0.8kb"},
+        {2, 2, 0, 0, "Upload: 0.0kb"},
+        {2, 4, 2500000, 0, "Download: 20.0Mb"},
+        {2, 4, 125000000, 0, "Download: 1.0Gb"},
+        {2, 16, 0, 1000000000, "Bandwidth: 1.0Gb"},
+        // Out of range: as unit 0.
+        {3, 4, 2500000, 0, "Download: 2500.0K"},
+    };
+    for (const Case& c : cases) {
+        ServeCounters(0, 0, 0, c.bandwidthBits);
+        ServeCounters(1, c.receivedPerSecond, 0, c.bandwidthBits);
+        Icon& icon = CreateConfiguredIcon("LabelData=" + std::to_string(c.labelData) +
+                                          "\r\nRateUnit=" + std::to_string(c.unit) + "\r\n");
+        EXPECT_EQ(icon.label, c.label) << "unit " << c.unit;
         dock->Destroy(icon);
     }
 }
@@ -269,6 +307,119 @@ TEST_F(RefreshTest, SwitchingAdaptersStartsTheReadingsAfreshInsteadOfShowingASpi
     serveBoth(6, 9000, 50012000);
     dock->Tick(icon, kFastTimer);
     EXPECT_EQ(icon.label, "Download: 3.0K");
+}
+
+// An automatic icon follows the IPv4 default route from adapter to adapter,
+// shows an absent adapter while no listed adapter carries it, and comes back.
+TEST_F(RefreshTest, AnAutomaticIconFollowsTheDefaultRoute) {
+    testdock::AdapterPlan wifi;
+    wifi.guid = "{00000000-0000-0000-0000-0000000000F1}";
+    wifi.description = "Wireless Adapter";
+    wifi.interfaceIndex = 23;
+    adapters.adapters.push_back(wifi);
+    adapters.routeInterface = Adapter().interfaceIndex;
+    auto serveBoth = [&](double seconds, uint64_t cableReceived, uint64_t wifiReceived) {
+        AdapterCounters cable{L"Test Ethernet Adapter", cableReceived, cableReceived, 0, 0};
+        AdapterCounters other{L"Wireless Adapter", wifiReceived, wifiReceived, 0, 0};
+        perf.Push(BuildPerfBlock(NetworkInterfaceBlock({cable, other}, static_cast<int64_t>(seconds * kPerfFreq),
+                                                       kPerfFreq)));
+    };
+    serveBoth(0, 1000, 70000000);
+    serveBoth(1, 3000, 70001000);
+    const std::string ini = scratch->File("auto.ini");
+    WriteFile(ini, "[Icon]\r\nAdapterChoice=1\r\nLabelData=4\r\n");
+    Icon& icon = dock->CreateIcon(ini.c_str(), "Icon");
+    auto* record = static_cast<DockletInstance*>(icon.instance);
+    EXPECT_EQ(adapters.routeDestinations, std::vector<std::string>{"8.8.8.8"});
+    EXPECT_STREQ(record->adapterGuid, L"{00000000-0000-0000-0000-000000000001}");
+
+    // Fast ticks never ask for the route.
+    serveBoth(2, 5000, 70002000);
+    dock->Tick(icon, kFastTimer);
+    EXPECT_EQ(icon.label, "Download: 2.0K");
+    EXPECT_EQ(adapters.routeDestinations.size(), 1u);
+    ASSERT_GT(record->downloadHistory->Count(), 0);
+
+    // The route moves to the wireless adapter: the next slow tick switches and starts over.
+    adapters.routeInterface = 23;
+    serveBoth(3, 7000, 70003000);
+    dock->Tick(icon, kSlowTimer);
+    EXPECT_STREQ(record->interfaceDescription, L"Wireless Adapter");
+    EXPECT_STREQ(record->adapterGuid, L"{00000000-0000-0000-0000-0000000000F1}");
+    EXPECT_EQ(record->downloadHistory->Count(), 0);
+    EXPECT_EQ(record->totalHistory->Count(), 0);
+    EXPECT_EQ(record->downloadRate, 0.0);
+    serveBoth(4, 9000, 70008000);
+    dock->Tick(icon, kFastTimer);
+    EXPECT_EQ(icon.label, "Download: 5.0K") << "the wireless adapter's own counters";
+
+    // No route, then a route through an interface in neither list: absent, the adapter kept.
+    for (const std::optional<DWORD> route : {std::optional<DWORD>(), std::optional<DWORD>(99)}) {
+        adapters.routeInterface = route;
+        dock->Tick(icon, kSlowTimer);
+        EXPECT_EQ(record->connected, 0);
+        EXPECT_STREQ(record->adapterGuid, L"{00000000-0000-0000-0000-0000000000F1}");
+        EXPECT_EQ(icon.imageFile, kImages + "na.png");
+    }
+
+    // Back on the cable.
+    adapters.routeInterface = Adapter().interfaceIndex;
+    serveBoth(5, 11000, 70009000);
+    dock->Tick(icon, kSlowTimer);
+    EXPECT_EQ(record->connected, 1);
+    EXPECT_EQ(icon.imageFile, kImages + "background.png");
+    EXPECT_STREQ(record->interfaceDescription, L"Test Ethernet Adapter");
+
+    const std::string saved = scratch->File("saved.ini");
+    dock->Save(icon, saved.c_str(), "S", false);
+    char text[260];
+    GetPrivateProfileStringA("S", "AdapterChoice", "", text, sizeof text, saved.c_str());
+    EXPECT_STREQ(text, "1");
+    GetPrivateProfileStringA("S", "GUID", "", text, sizeof text, saved.c_str());
+    EXPECT_STREQ(text, "{00000000-0000-0000-0000-000000000001}");
+}
+
+// Word of a route change, from a thread of the system's, is followed at the
+// next fast tick; a system whose notification is a failing stub still follows
+// on slow ticks. The icon's going cancels the notification.
+TEST_F(RefreshTest, RouteChangeWordIsFollowedAtTheNextFastTick) {
+    testdock::AdapterPlan wifi;
+    wifi.guid = "{00000000-0000-0000-0000-0000000000F1}";
+    wifi.description = "Wireless Adapter";
+    wifi.interfaceIndex = 23;
+    adapters.adapters.push_back(wifi);
+    for (const DWORD answer : {DWORD{NO_ERROR}, DWORD{ERROR_NOT_SUPPORTED}}) {
+        SCOPED_TRACE(answer);
+        Hooks().routeNotifyAnswer = answer;
+        adapters.routeInterface = Adapter().interfaceIndex;
+        ServeCounters(0, 0, 0);
+        const std::string ini = scratch->File("auto.ini");
+        WriteFile(ini, "[Icon]\r\nAdapterChoice=1\r\n");
+        Icon& icon = dock->CreateIcon(ini.c_str(), "Icon");
+        auto* record = static_cast<DockletInstance*>(icon.instance);
+        ASSERT_EQ(Hooks().routeNotifications.size(), answer == NO_ERROR ? 1u : 0u);
+
+        adapters.routeInterface = 23;
+        if (answer == NO_ERROR) {
+            const testdock::RouteNotification word = Hooks().routeNotifications.front();
+            std::thread([&] { word.callback(word.context, nullptr, MibParameterNotification); }).join();
+        }
+        dock->Tick(icon, kFastTimer);
+        const size_t asked = adapters.routeDestinations.size();
+        EXPECT_EQ(asked, answer == NO_ERROR ? 2u : 1u);
+        dock->Tick(icon, kFastTimer);
+        EXPECT_EQ(adapters.routeDestinations.size(), asked) << "one word, one question";
+        if (answer != NO_ERROR) {
+            dock->Tick(icon, kSlowTimer);
+        }
+        EXPECT_STREQ(record->interfaceDescription, L"Wireless Adapter");
+
+        dock->Destroy(icon);
+        EXPECT_TRUE(Hooks().routeNotifications.empty());
+        EXPECT_EQ(Hooks().cancelledRouteNotifications, answer == NO_ERROR ? 1 : 0);
+        adapters.routeDestinations.clear();
+        Hooks().cancelledRouteNotifications = 0;
+    }
 }
 
 }  // namespace

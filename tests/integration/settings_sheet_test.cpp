@@ -14,6 +14,8 @@ namespace {
 
 using namespace testdock;
 
+const std::wstring kAutomatic = L"Automatic (the adapter with the default route)";
+
 TEST_F(SheetTest, CancelOrEscapeAfterEditingEveryPageChangesNothing) {
     for (void (*end)(HWND) : {&PressCancel, &PressEscape}) {
         Icon& icon = CreateConfiguredIcon();
@@ -108,7 +110,7 @@ TEST_F(SheetTest, ChosenAdapterGivesItsNameAndCounterInstance) {
     Configure(icon, [&](HWND sheet) {
         HWND page = CurrentSheetPage(sheet);
         EXPECT_EQ(ListEntries(page, 1002),
-                  (std::vector<std::wstring>{L"Test Ethernet Adapter", L"Gigabit Adapter (PCI)/2 #2"}));
+                  (std::vector<std::wstring>{kAutomatic, L"Test Ethernet Adapter", L"Gigabit Adapter (PCI)/2 #2"}));
         EXPECT_EQ(ControlText(page, 1003), L"2 Interface(s) found");
         EXPECT_TRUE(ChooseListEntry(page, 1002, L"Gigabit Adapter (PCI)/2 #2"));
         EXPECT_EQ(ControlText(page, 1011), Widen(gigabit.guid));
@@ -134,6 +136,49 @@ TEST_F(SheetTest, AbsentAdapterKeepsItsSettingAndStaysStopped) {
     EXPECT_EQ(Saved(icon, "GUID"), Adapter().guid);
     EXPECT_FALSE(TimerRunning(icon, kFastTimer));
     EXPECT_EQ(icon.imageFile, "VantrelDocklet\\icons\\na.png");
+}
+
+TEST_F(SheetTest, AutomaticEntryRateUnitAndGraphScale) {
+    AdapterPlan wifi;
+    wifi.guid = "{00000000-0000-0000-0000-0000000000F1}";
+    wifi.description = "Wireless Adapter";
+    wifi.interfaceIndex = 23;
+    adapters.adapters.push_back(wifi);
+    adapters.routeInterface = 23;
+
+    // A new icon opens on the automatic entry, with no adapter to show; OK makes it follow the route.
+    Icon& fresh = dock->CreateIcon();
+    Configure(fresh, [&](HWND sheet) {
+        HWND page = CurrentSheetPage(sheet);
+        EXPECT_EQ(ListSelection(page, 1002), kAutomatic);
+        EXPECT_EQ(ControlText(page, 1011), L"");
+        EXPECT_EQ(ControlText(page, 1003), L"2 Interface(s) found");
+        EXPECT_TRUE(IsButtonChecked(page, 1036));
+        ClickButton(page, 1038);
+        HWND graph = ShowSheetPage(sheet, kGraph);
+        EXPECT_TRUE(IsButtonChecked(graph, 1073));
+        ClickButton(graph, 1074);
+        PressOk(sheet);
+    });
+    EXPECT_EQ(Saved(fresh, "AdapterChoice"), "1");
+    EXPECT_EQ(Saved(fresh, "GUID"), wifi.guid) << "the route's adapter at that moment";
+    EXPECT_EQ(Saved(fresh, "InterfaceDescription"), wifi.description);
+    EXPECT_EQ(Saved(fresh, "RateUnit"), "2");
+    EXPECT_EQ(Saved(fresh, "GraphScale"), "1");
+    EXPECT_EQ(fresh.imageFile, "VantrelDocklet\\icons\\background.png");
+
+    // It reopens on the entry, showing the adapter in use; choosing one by name ends following.
+    Configure(fresh, [&](HWND sheet) {
+        HWND page = CurrentSheetPage(sheet);
+        EXPECT_EQ(ListSelection(page, 1002), kAutomatic);
+        EXPECT_EQ(ControlText(page, 1011), Widen(wifi.guid));
+        EXPECT_TRUE(IsButtonChecked(page, 1038));
+        EXPECT_TRUE(IsButtonChecked(ShowSheetPage(sheet, kGraph), 1074));
+        EXPECT_TRUE(ChooseListEntry(page, 1002, L"Test Ethernet Adapter"));
+        PressOk(sheet);
+    });
+    EXPECT_EQ(Saved(fresh, "AdapterChoice"), "0");
+    EXPECT_EQ(Saved(fresh, "GUID"), Adapter().guid);
 }
 
 TEST_F(SheetTest, ImageSetChangesOnlyWhenTheNameDoes) {
@@ -300,7 +345,7 @@ TEST_F(SheetTest, SessionWithPreviewsSamplesAndSliderStepsLeavesNoBitmapAlive) {
 
 TEST_F(SheetTest, SheetIsCentredAndScreenshotsOfTheFourPages) {
     CreateDirectoryA("..\\build\\screenshots", nullptr);
-    Icon& icon = CreateConfiguredIcon("DockletData=27\r\n");
+    Icon& icon = CreateConfiguredIcon("DockletData=27\r\nRateUnit=1\r\nGraphScale=1\r\n");
     Configure(icon, [&](HWND sheet) {
         RECT rect;
         GetWindowRect(sheet, &rect);

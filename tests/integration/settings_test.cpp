@@ -32,7 +32,8 @@ const Pairs kDefaults = {
     {"FrameAlpha", "91"},        {"DockletData", "11"},     {"LabelData", "8"},
     {"InterfaceDescription", ""}, {"GUID", ""},              {"MACAddress", ""},
     {"IpV4Address", ""},         {"IpV4Gateway", ""},       {"NetMask", ""},
-    {"IPAddressUrl", ""},
+    {"IPAddressUrl", ""},         {"RateUnit", "0"},         {"GraphScale", "0"},
+    {"AdapterChoice", "0"},
 };
 
 std::string ValueOf(const Pairs& pairs, const std::string& key) {
@@ -60,7 +61,7 @@ private:
     int saves_ = 0;
 };
 
-TEST_F(SettingsTest, FreshIconSavesAll25KeysWithDefaultsInOrder) {
+TEST_F(SettingsTest, FreshIconSavesAll28KeysWithDefaultsInOrder) {
     Icon& icon = dock->CreateIcon();
     const std::string ini = scratch->File("dock.ini");
     dock->Save(icon, ini.c_str(), "Docklet1", false);
@@ -87,6 +88,10 @@ TEST_F(SettingsTest, StoredValuesAreParsedAndCutAsTheyAreRead) {
         {"FrameAlpha=  +77", "FrameAlpha", "77"},
         {"FontColor=255", "FontColor", "255"},
         {"DockletData=-5", "DockletData", "-5"},
+        // Choices outside their range read as the first.
+        {"RateUnit=2", "RateUnit", "2"},
+        {"GraphScale=3", "GraphScale", "0"},
+        {"AdapterChoice=-1", "AdapterChoice", "0"},
         // Texts are cut to their read limits.
         {"Title=" + std::string(300, 'T'), "Title", std::string(259, 'T')},
         {"FontName=" + std::string(40, 'F'), "FontName", std::string(31, 'F')},
@@ -137,6 +142,8 @@ TEST_F(SettingsTest, StoredValuesSurviveALoadSaveRoundTrip) {
     stored[18].second = "Fast Ethernet (PCI/2) #2";
     stored[19].second = "{01234567-89AB-CDEF-0123-456789ABCDEF}";
     stored[24].second = "http://127.0.0.1:8080/ip";
+    stored[25].second = "1";
+    stored[26].second = "2";
     std::string content = "[R]\r\n";
     for (const auto& [key, value] : stored) {
         content += key + "=" + value + "\r\n";
@@ -157,7 +164,7 @@ TEST_F(SettingsTest, NonAsciiPathsNameTheRightFile) {
     const Pairs saved = ReadSection(ini, "Ic\xf4ne");
     EXPECT_EQ(ValueOf(saved, "Title"), "Caf\xe9 link");
     EXPECT_EQ(ValueOf(saved, "FontSize"), "21");
-    EXPECT_EQ(saved.size(), 25u);
+    EXPECT_EQ(saved.size(), 28u);
 }
 
 TEST_F(SettingsTest, ExportNamesTheImageSetFolderOnlyForIndexZeroAndOnlyWhenItFits) {
