@@ -9,6 +9,13 @@ void RefreshTest::SetUp() {
     adapters.Install(Hooks());
 }
 
+void RefreshTest::ServeTwo(const wchar_t* other, double seconds, uint64_t firstReceived, uint64_t otherReceived) {
+    AdapterCounters first{L"Test Ethernet Adapter", firstReceived, firstReceived, 0, 0};
+    AdapterCounters second{other, otherReceived, otherReceived, 0, 0};
+    perf.Push(BuildPerfBlock(
+        NetworkInterfaceBlock({first, second}, static_cast<int64_t>(seconds * kPerfFreq), kPerfFreq)));
+}
+
 void RefreshTest::ServeCounters(double seconds, uint64_t received, uint64_t sent, uint64_t bandwidth) {
     // The counter instance is named as the system names it from the description.
     std::wstring name(Adapter().description.begin(), Adapter().description.end());

@@ -271,11 +271,8 @@ TEST_F(RefreshTest, SwitchingAdaptersStartsTheReadingsAfreshInsteadOfShowingASpi
     second.guid = "{00000000-0000-0000-0000-000000000002}";
     second.description = "Second Adapter";
     adapters.adapters.push_back(second);
-    auto serveBoth = [&](double seconds, uint64_t firstReceived, uint64_t secondReceived) {
-        AdapterCounters first{L"Test Ethernet Adapter", firstReceived, firstReceived, 0, 0};
-        AdapterCounters other{L"Second Adapter", secondReceived, secondReceived, 0, 0};
-        perf.Push(BuildPerfBlock(NetworkInterfaceBlock({first, other}, static_cast<int64_t>(seconds * kPerfFreq),
-                                                       kPerfFreq)));
+    auto serveBoth = [&](double seconds, uint64_t first, uint64_t other) {
+        ServeTwo(L"Second Adapter", seconds, first, other);
     };
     serveBoth(0, 1000, 50000000);
     serveBoth(1, 3000, 50001000);
@@ -318,11 +315,8 @@ TEST_F(RefreshTest, AnAutomaticIconFollowsTheDefaultRoute) {
     wifi.interfaceIndex = 23;
     adapters.adapters.push_back(wifi);
     adapters.routeInterface = Adapter().interfaceIndex;
-    auto serveBoth = [&](double seconds, uint64_t cableReceived, uint64_t wifiReceived) {
-        AdapterCounters cable{L"Test Ethernet Adapter", cableReceived, cableReceived, 0, 0};
-        AdapterCounters other{L"Wireless Adapter", wifiReceived, wifiReceived, 0, 0};
-        perf.Push(BuildPerfBlock(NetworkInterfaceBlock({cable, other}, static_cast<int64_t>(seconds * kPerfFreq),
-                                                       kPerfFreq)));
+    auto serveBoth = [&](double seconds, uint64_t cable, uint64_t other) {
+        ServeTwo(L"Wireless Adapter", seconds, cable, other);
     };
     serveBoth(0, 1000, 70000000);
     serveBoth(1, 3000, 70001000);
