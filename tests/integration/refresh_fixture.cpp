@@ -9,6 +9,14 @@ void RefreshTest::SetUp() {
     adapters.Install(Hooks());
 }
 
+void RefreshTest::AddWirelessAdapter() {
+    testdock::AdapterPlan wifi;
+    wifi.guid = "{00000000-0000-0000-0000-0000000000F1}";
+    wifi.description = "Wireless Adapter";
+    wifi.interfaceIndex = 23;
+    adapters.adapters.push_back(wifi);
+}
+
 void RefreshTest::ServeTwo(const wchar_t* other, double seconds, uint64_t firstReceived, uint64_t otherReceived) {
     AdapterCounters first{L"Test Ethernet Adapter", firstReceived, firstReceived, 0, 0};
     AdapterCounters second{other, otherReceived, otherReceived, 0, 0};

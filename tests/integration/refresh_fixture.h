@@ -19,6 +19,8 @@ protected:
 
     // Serves one block with the adapter's counters at `seconds`.
     void ServeCounters(double seconds, uint64_t received, uint64_t sent, uint64_t bandwidth = 100000000);
+    // A second adapter, "Wireless Adapter" at interface 23, beside Adapter().
+    void AddWirelessAdapter();
     // Serves one block with the configured adapter's counters and a second
     // adapter's, each moving `received` bytes in and out.
     void ServeTwo(const wchar_t* other, double seconds, uint64_t firstReceived, uint64_t otherReceived);

@@ -309,11 +309,7 @@ TEST_F(RefreshTest, SwitchingAdaptersStartsTheReadingsAfreshInsteadOfShowingASpi
 // An automatic icon follows the IPv4 default route from adapter to adapter,
 // shows an absent adapter while no listed adapter carries it, and comes back.
 TEST_F(RefreshTest, AnAutomaticIconFollowsTheDefaultRoute) {
-    testdock::AdapterPlan wifi;
-    wifi.guid = "{00000000-0000-0000-0000-0000000000F1}";
-    wifi.description = "Wireless Adapter";
-    wifi.interfaceIndex = 23;
-    adapters.adapters.push_back(wifi);
+    AddWirelessAdapter();
     adapters.routeInterface = Adapter().interfaceIndex;
     auto serveBoth = [&](double seconds, uint64_t cable, uint64_t other) {
         ServeTwo(L"Wireless Adapter", seconds, cable, other);
@@ -377,11 +373,7 @@ TEST_F(RefreshTest, AnAutomaticIconFollowsTheDefaultRoute) {
 // next fast tick; a system whose notification is a failing stub still follows
 // on slow ticks. The icon's going cancels the notification.
 TEST_F(RefreshTest, RouteChangeWordIsFollowedAtTheNextFastTick) {
-    testdock::AdapterPlan wifi;
-    wifi.guid = "{00000000-0000-0000-0000-0000000000F1}";
-    wifi.description = "Wireless Adapter";
-    wifi.interfaceIndex = 23;
-    adapters.adapters.push_back(wifi);
+    AddWirelessAdapter();
     for (const DWORD answer : {DWORD{NO_ERROR}, DWORD{ERROR_NOT_SUPPORTED}}) {
         SCOPED_TRACE(answer);
         Hooks().routeNotifyAnswer = answer;
