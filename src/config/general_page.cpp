@@ -10,6 +10,7 @@
 #include <cstdio>
 #include <cstring>
 #include <cwchar>
+#include <iterator>
 
 namespace {
 
@@ -108,7 +109,7 @@ void FillGeneralPage(HWND page, ConfigExchange& exchange) {
     // Last to first: a version 6 automatic radio button that is checked clears
     // the others of its group, so of several label bits the first in the
     // page's order stays checked, the one storing the page would choose.
-    for (int i = 5; i >= 0; --i) {
+    for (size_t i = std::size(kLabelChoices); i-- > 0;) {
         SetCheck(page, kLabelChoices[i].id, (working.labelData & kLabelChoices[i].bit) != 0);
     }
     SetCheck(page, IDC_HIDE_LABEL, (working.labelData & kLabelHidden) != 0);
