@@ -49,6 +49,7 @@ struct Originals {
         &Gdiplus::DllExports::GdipCreateHBITMAPFromBitmap;
     decltype(&::CreateActCtxW) createActCtxW = &::CreateActCtxW;
     decltype(&::WinHttpOpen) winHttpOpen = &::WinHttpOpen;
+    decltype(&::GlobalFree) globalFree = &::GlobalFree;
     decltype(&::WinHttpSetOption) winHttpSetOption = &::WinHttpSetOption;
     decltype(&::WinHttpGetIEProxyConfigForCurrentUser) winHttpGetIEProxyConfigForCurrentUser =
         &::WinHttpGetIEProxyConfigForCurrentUser;
@@ -479,7 +480,20 @@ BOOL WINAPI HookWinHttpGetIEProxyConfigForCurrentUser(WINHTTP_CURRENT_USER_IE_PR
     }
     *config = {};
     config->lpszProxy = GlobalCopy(proxy);
+    if (config->lpszProxy) {
+        const std::lock_guard<std::mutex> lock(HooksLock());
+        Hooks().proxyTextsHandedOut.insert(config->lpszProxy);
+    }
     return config->lpszProxy != nullptr;
+}
+
+// Only GlobalFree gives back what WinHttpGetIEProxyConfigForCurrentUser handed out.
+HGLOBAL WINAPI HookGlobalFree(HGLOBAL memory) {
+    {
+        const std::lock_guard<std::mutex> lock(HooksLock());
+        Hooks().proxyTextsHandedOut.erase(memory);
+    }
+    return Real().globalFree(memory);
 }
 
 // Called with the hooks' lock held.
@@ -566,6 +580,7 @@ const Replacement kReplacements[] = {
     {"winhttp.dll", "WinHttpSetOption", reinterpret_cast<void*>(&HookWinHttpSetOption)},
     {"winhttp.dll", "WinHttpGetIEProxyConfigForCurrentUser",
      reinterpret_cast<void*>(&HookWinHttpGetIEProxyConfigForCurrentUser)},
+    {"kernel32.dll", "GlobalFree", reinterpret_cast<void*>(&HookGlobalFree)},
     {"msvcrt.dll", "malloc", reinterpret_cast<void*>(&HookMalloc)},
     {"msvcrt.dll", "calloc", reinterpret_cast<void*>(&HookCalloc)},
     {"msvcrt.dll", "realloc", reinterpret_cast<void*>(&HookRealloc)},

@@ -191,6 +191,8 @@ struct SystemHooks {
     // The manual proxy of the user's Internet settings, as
     // WinHttpGetIEProxyConfigForCurrentUser reports it; empty: the system's.
     std::wstring userProxy;
+    // The proxy texts handed to the module and not yet given back with GlobalFree.
+    std::set<void*> proxyTextsHandedOut;
     // What the module asked of WinHTTP: the access type of each WinHttpOpen,
     // each protocol set it offered, and how often it changed the certificate
     // checks (WINHTTP_OPTION_SECURITY_FLAGS).

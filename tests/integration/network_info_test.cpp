@@ -323,6 +323,7 @@ TEST_F(NetworkInfoTest, OnWindows7TheSessionFallsBackAndStillLooksUp) {
         EXPECT_EQ(Hooks().httpProtocolSets, protocolSets);
         EXPECT_EQ(Hooks().httpAccessTypes, accessTypes);
         EXPECT_EQ(Hooks().certificateCheckChanges, 0);
+        EXPECT_TRUE(Hooks().proxyTextsHandedOut.empty()) << "the proxy's texts go back with GlobalFree";
     }
     const std::vector<testdock::SeenRequest> seen = proxy.Requests();
     ASSERT_EQ(seen.size(), 2u);
