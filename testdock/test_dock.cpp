@@ -112,7 +112,8 @@ struct TestDock::EntryPoints {
 
 TestDock* TestDock::Active() { return activeDock; }
 
-TestDock::TestDock(const std::wstring& modulePath) : entry_(new EntryPoints{}) {
+TestDock::TestDock(const std::wstring& modulePath, const DockMode& dockMode)
+    : mode(dockMode), entry_(new EntryPoints{}) {
     if (activeDock) {
         throw std::logic_error("only one test dock at a time");
     }

@@ -5,6 +5,7 @@
 #pragma once
 
 #include "dock_image.h"
+#include "dock_mode.h"
 #include "system_hooks.h"
 
 #include <windows.h>
@@ -65,10 +66,14 @@ struct DockletInformation {
 class TestDock {
 public:
     // Loads the module (a path, or a name found beside the program).
-    explicit TestDock(const std::wstring& modulePath = L"VantrelDocklet.dll");
+    explicit TestDock(const std::wstring& modulePath = L"VantrelDocklet.dll",
+                      const DockMode& mode = ModeFromEnvironment());
     ~TestDock();
     TestDock(const TestDock&) = delete;
     TestDock& operator=(const TestDock&) = delete;
+
+    // How this dock differs from our own; fixed for its life.
+    const DockMode mode;
 
     bool Loaded() const { return module_ != nullptr; }
     HMODULE Module() const { return module_; }
