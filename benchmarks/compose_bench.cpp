@@ -75,7 +75,7 @@ int main() {
     }
     LoadSettings(instance, nullptr, nullptr);
     CopyText(instance->interfaceDescription, L"Benchmark Adapter");
-    CopyText(instance->ipV4Address, L"192.0.2.2");
+    CopyText(instance->ipV6Address, L"2008:8888:8888:8888:8888:8888:8888:8888");
     instance->connected = 1;
     instance->totalRate = 57.3;
     instance->uploadRate = 4.2;
@@ -90,16 +90,19 @@ int main() {
     struct Case {
         const char* name;
         uint32_t dockletData;
+        bool ipv6Only = false;  // the longest IPv6 address, fitted to the icon's width
     };
     constexpr uint32_t kEverything = kShowUploadRate | kShowDownloadRate | kShowTotalRate | kShowIpAddress | kShowGraphs;
     const Case cases[] = {{"default settings", kDefaultDockletData},
                           {"defaults without pictures", kDefaultDockletData | kHideIcons},
                           {"everything on", kEverything},
                           {"everything on, busy", kEverything},
-                          {"graphs alone, busy", kShowGraphs | kHideIcons}};
+                          {"graphs alone, busy", kShowGraphs | kHideIcons},
+                          {"default settings, IPv6 only", kDefaultDockletData, true}};
     bool ok = cache != nullptr;
     for (const Case& c : cases) {
         instance->dockletData = c.dockletData;
+        CopyText(instance->ipV4Address, c.ipv6Only ? L"" : L"192.0.2.2");
         const double load = std::strstr(c.name, "busy") ? 30.0 : 1.0;
         MicrosecondsPerCompose(instance, 20, nullptr, load);
         const double plain = MicrosecondsPerCompose(instance, kCalls, nullptr, load);

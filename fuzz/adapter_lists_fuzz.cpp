@@ -1,5 +1,6 @@
 // Hostile adapter lists for ApplyAdapterLists: IP_ADAPTER_INFO and
-// IP_ADAPTER_ADDRESSES lists (and DNS server lists) that are cyclic, longer
+// IP_ADAPTER_ADDRESSES lists (and their DNS server, unicast and gateway
+// lists, the last behind entries of any Length) that are cyclic, longer
 // than any machine's, or end in null at a random place, with names and fixed
 // texts that fill their fields without a terminator, wild hardware address
 // lengths and short or foreign socket addresses. The entries end right at a
@@ -9,6 +10,8 @@
 
 #include "base/text.h"
 #include "measure/adapter_discovery.h"
+
+#include <ws2tcpip.h>
 
 #include <cstdlib>
 #include <cstring>
@@ -100,6 +103,8 @@ void Run(uint64_t seed, uint64_t first, uint64_t count) {
         static char names[3][64];
         static SOCKADDR_STORAGE sockets[3];
         static IP_ADAPTER_DNS_SERVER_ADDRESS servers[8];
+        static IP_ADAPTER_UNICAST_ADDRESS unicasts[8];
+        static IP_ADAPTER_GATEWAY_ADDRESS_LH gateways[8];
         for (int i = 0; i < 3; ++i) {
             std::strcpy(names[i], kGuids[i]);
         }
@@ -118,6 +123,23 @@ void Run(uint64_t seed, uint64_t first, uint64_t count) {
             servers[s].Address.iSockaddrLength = kind == 2 ? 2 : kind == 4 ? -1 : sizeof(sockaddr_in);
             sockets[s % 3].ss_family = rng.OneIn(2) ? AF_INET : AF_INET6;
             servers[s].Next = rng.OneIn(3) ? nullptr : &servers[rng.Below(8)];
+            // The IPv6 lists: the same kinds of address, IPv6 ones whole or cut short.
+            unicasts[s] = {};
+            gateways[s] = {};
+            unicasts[s].Address = gateways[s].Address = servers[s].Address;
+            if (kind == 3 && sockets[s % 3].ss_family == AF_INET6) {
+                unicasts[s].Address.iSockaddrLength = gateways[s].Address.iSockaddrLength =
+                    rng.OneIn(2) ? sizeof(sockaddr_in6) : sizeof(sockaddr_in6) - 1;
+                unsigned char* bytes = reinterpret_cast<sockaddr_in6*>(&sockets[s % 3])->sin6_addr.s6_addr;
+                const bool linkLocal = rng.OneIn(2);
+                bytes[0] = linkLocal ? 0xFE : 0x20;
+                bytes[1] = linkLocal ? 0x80 : 0x01;
+            }
+            unicasts[s].DadState = static_cast<IP_DAD_STATE>(rng.Below(6));
+            unicasts[s].SuffixOrigin = static_cast<IP_SUFFIX_ORIGIN>(rng.Below(6));
+            unicasts[s].PreferredLifetime = static_cast<ULONG>(rng.Next());
+            unicasts[s].Next = rng.OneIn(3) ? nullptr : &unicasts[rng.Below(8)];
+            gateways[s].Next = rng.OneIn(3) ? nullptr : &gateways[rng.Below(8)];
         }
         for (size_t i = 0; i < addressCount; ++i) {
             IP_ADAPTER_ADDRESSES& entry = addresses[i];
@@ -131,6 +153,9 @@ void Run(uint64_t seed, uint64_t first, uint64_t count) {
             entry.DnsSuffix = rng.OneIn(3) ? nullptr : const_cast<wchar_t*>(guardedText);
             entry.FirstDnsServerAddress = rng.OneIn(3) ? nullptr : &servers[rng.Below(8)];
             entry.OperStatus = static_cast<IF_OPER_STATUS>(rng.Below(8));
+            entry.Length = rng.OneIn(3) ? static_cast<ULONG>(rng.Below(sizeof entry)) : sizeof entry;
+            entry.FirstUnicastAddress = rng.OneIn(3) ? nullptr : &unicasts[rng.Below(8)];
+            entry.FirstGatewayAddress = rng.OneIn(3) ? nullptr : &gateways[rng.Below(8)];
         }
         BeginInput(index, infos, infoCount * sizeof(IP_ADAPTER_INFO));
 
@@ -140,8 +165,9 @@ void Run(uint64_t seed, uint64_t first, uint64_t count) {
 
         const Walk inInfo = noInfo ? Walk::kNo : FirstMatch(infoNext, infoMatches);
         const Walk inAddresses = noAddresses ? Walk::kNo : FirstMatch(addressNext, addressMatches);
+        // An adapter in the addresses list alone (no IPv4 binding) counts too.
         const bool known = inInfo != Walk::kUnknown && inAddresses != Walk::kUnknown;
-        const bool expected = inInfo == Walk::kYes && inAddresses == Walk::kYes;
+        const bool expected = inAddresses == Walk::kYes;
         if (known && instance->connected != (expected ? 1 : 0)) {
             Finding("connected differs from a plain walk of the same lists");
         }
@@ -149,7 +175,9 @@ void Run(uint64_t seed, uint64_t first, uint64_t count) {
             !Terminated(instance->dnsServer) || !Terminated(instance->secondaryDnsServer) ||
             !Terminated(instance->dhcpServer) ||
             !Terminated(instance->primaryWinsServer) || !Terminated(instance->dnsSuffix) ||
-            !Terminated(instance->connectionName)) {
+            !Terminated(instance->connectionName) || !Terminated(instance->ipV6Address) ||
+            !Terminated(instance->ipV6TemporaryAddress) || !Terminated(instance->ipV6LinkLocal) ||
+            !Terminated(instance->ipV6Gateway) || !Terminated(instance->ipV6DnsServer)) {
             Finding("an adapter field has no terminator inside its bounds");
         }
     }

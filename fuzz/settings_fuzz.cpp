@@ -67,7 +67,7 @@ void CheckInstance(const DockletInstance& instance) {
                             Terminated(instance.counterInstanceName) && Terminated(instance.adapterGuid) &&
                             Terminated(instance.macAddress) && Terminated(instance.ipV4Address) &&
                             Terminated(instance.ipV4Gateway) && Terminated(instance.netMask) &&
-                            Terminated(instance.ipAddressUrl);
+                            Terminated(instance.ipAddressUrl) && Terminated(instance.ipV6AddressUrl);
     if (!terminated) {
         Finding("a text field has no terminator inside its bounds");
     }

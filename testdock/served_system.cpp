@@ -3,6 +3,7 @@
 #include <ws2tcpip.h>
 
 #include <cstring>
+#include <string>
 
 namespace testdock {
 
@@ -118,26 +119,48 @@ char* PlaceNarrow(Arena& arena, const std::string& text) {
     return copy;
 }
 
-void PlaceDnsServer(Arena& arena, IP_ADAPTER_DNS_SERVER_ADDRESS* entry, const std::string& text) {
+// A socket address of either family from its text; an IPv6 text may end in
+// "%zone", which becomes the scope id.
+void PlaceSocketAddress(Arena& arena, SOCKET_ADDRESS* target, const std::string& text) {
     sockaddr_in v4{};
     sockaddr_in6 v6{};
     const bool isV4 = InetPtonA(AF_INET, text.c_str(), &v4.sin_addr) == 1;
     const size_t length = isV4 ? sizeof v4 : sizeof v6;
     auto* address = static_cast<unsigned char*>(arena.Take(length));
-    if (!entry) {
+    if (!target) {
         return;
     }
     if (isV4) {
         v4.sin_family = AF_INET;
         std::memcpy(address, &v4, sizeof v4);
     } else {
+        const size_t percent = text.find('%');
         v6.sin6_family = AF_INET6;
-        InetPtonA(AF_INET6, text.c_str(), &v6.sin6_addr);
+        InetPtonA(AF_INET6, text.substr(0, percent).c_str(), &v6.sin6_addr);
+        v6.sin6_scope_id = percent == std::string::npos ? 0 : std::stoul(text.substr(percent + 1));
         std::memcpy(address, &v6, sizeof v6);
     }
-    entry->Length = sizeof *entry;
-    entry->Address.lpSockaddr = reinterpret_cast<sockaddr*>(address);
-    entry->Address.iSockaddrLength = static_cast<INT>(length);
+    target->lpSockaddr = reinterpret_cast<sockaddr*>(address);
+    target->iSockaddrLength = static_cast<INT>(length);
+}
+
+// Lays out a linked list of `Entry`, each with its Length set and its address
+// from `texts`; returns its head (null while counting).
+template <typename Entry, typename Fill>
+Entry* LayOutList(Arena& arena, const std::vector<std::string>& texts, Fill fill) {
+    Entry* head = nullptr;
+    Entry* last = nullptr;
+    for (size_t i = 0; i < texts.size(); ++i) {
+        auto* entry = static_cast<Entry*>(arena.Take(sizeof(Entry)));
+        PlaceSocketAddress(arena, entry ? &entry->Address : nullptr, texts[i]);
+        if (entry) {
+            entry->Length = sizeof *entry;
+            fill(*entry, i);
+            (last ? last->Next : head) = entry;
+            last = entry;
+        }
+    }
+    return head;
 }
 
 void LayOutAddresses(Arena& arena, const std::vector<AdapterPlan>& adapters) {
@@ -163,16 +186,26 @@ void LayOutAddresses(Arena& arena, const std::vector<AdapterPlan>& adapters) {
         wchar_t* description = PlaceWide(arena, wideDescription);
         wchar_t* friendly = PlaceWide(arena, plan.friendlyName);
         wchar_t* suffix = PlaceWide(arena, plan.dnsSuffix);
-        IP_ADAPTER_DNS_SERVER_ADDRESS* lastDns = nullptr;
-        for (const std::string& server : plan.dnsServers) {
-            auto* dns = static_cast<IP_ADAPTER_DNS_SERVER_ADDRESS*>(arena.Take(sizeof(IP_ADAPTER_DNS_SERVER_ADDRESS)));
-            PlaceDnsServer(arena, dns, server);
-            if (entry) {
-                (lastDns ? lastDns->Next : entry->FirstDnsServerAddress) = dns;
-                lastDns = dns;
-            }
+        auto* dns = LayOutList<IP_ADAPTER_DNS_SERVER_ADDRESS>(arena, plan.dnsServers, [](auto&, size_t) {});
+        auto* gateways = LayOutList<IP_ADAPTER_GATEWAY_ADDRESS_LH>(arena, plan.gateways, [](auto&, size_t) {});
+        std::vector<std::string> unicastTexts;
+        for (const UnicastPlan& unicast : plan.unicastAddresses) {
+            unicastTexts.push_back(unicast.address);
         }
+        auto* unicast = LayOutList<IP_ADAPTER_UNICAST_ADDRESS>(arena, unicastTexts, [&](auto& made, size_t i) {
+            const UnicastPlan& planned = plan.unicastAddresses[i];
+            made.PrefixOrigin = planned.suffixOrigin == IpSuffixOriginRandom ? IpPrefixOriginRouterAdvertisement
+                                                                             : IpPrefixOriginManual;
+            made.SuffixOrigin = planned.suffixOrigin;
+            made.DadState = planned.dadState;
+            made.PreferredLifetime = planned.preferredLifetime;
+            made.ValidLifetime = planned.validLifetime;
+        });
         if (entry) {
+            entry->Ipv6IfIndex = plan.interfaceIndex;
+            entry->FirstDnsServerAddress = dns;
+            entry->FirstGatewayAddress = gateways;
+            entry->FirstUnicastAddress = unicast;
             entry->AdapterName = name;
             entry->Description = description;
             entry->FriendlyName = friendly;
@@ -189,16 +222,22 @@ void AdapterServer::Install(SystemHooks& hooks) {
         return AnswerAddresses(buffer, size);
     };
     hooks.bestInterface = [this](const sockaddr* destination, DWORD* index) -> DWORD {
-        if (!destination || destination->sa_family != AF_INET || !index) {
+        if (!destination || (destination->sa_family != AF_INET && destination->sa_family != AF_INET6) || !index) {
             return ERROR_INVALID_PARAMETER;
         }
-        char dotted[INET_ADDRSTRLEN] = {};
-        InetNtopA(AF_INET, &reinterpret_cast<const sockaddr_in*>(destination)->sin_addr, dotted, sizeof dotted);
-        routeDestinations.emplace_back(dotted);
-        if (!routeInterface) {
+        const bool v6 = destination->sa_family == AF_INET6;
+        char text[INET6_ADDRSTRLEN] = {};
+        if (v6) {
+            InetNtopA(AF_INET6, &reinterpret_cast<const sockaddr_in6*>(destination)->sin6_addr, text, sizeof text);
+        } else {
+            InetNtopA(AF_INET, &reinterpret_cast<const sockaddr_in*>(destination)->sin_addr, text, sizeof text);
+        }
+        routeDestinations.emplace_back(text);
+        const std::optional<DWORD>& route = v6 ? ipv6RouteInterface : routeInterface;
+        if (!route) {
             return ERROR_NETWORK_UNREACHABLE;
         }
-        *index = *routeInterface;
+        *index = *route;
         return NO_ERROR;
     };
 }

@@ -45,6 +45,15 @@ private:
     size_t next_ = 0;
 };
 
+// One unicast address of GetAdaptersAddresses' list.
+struct UnicastPlan {
+    std::string address;  // IPv4 or IPv6 text; "fe80::1%11" carries a zone
+    IP_SUFFIX_ORIGIN suffixOrigin = IpSuffixOriginLinkLayerAddress;  // IpSuffixOriginRandom: temporary
+    IP_DAD_STATE dadState = IpDadStatePreferred;  // IpDadStateDeprecated, IpDadStateTentative ...
+    ULONG preferredLifetime = 0xFFFFFFFF;
+    ULONG validLifetime = 0xFFFFFFFF;
+};
+
 // One adapter as both of IP Helper's lists describe it.
 struct AdapterPlan {
     std::string guid = "{00000000-0000-0000-0000-000000000001}";
@@ -63,6 +72,8 @@ struct AdapterPlan {
     std::string primaryWins;
     std::string secondaryWins;
     std::vector<std::string> dnsServers;  // IPv4 or IPv6 text, in list order
+    std::vector<UnicastPlan> unicastAddresses;  // GetAdaptersAddresses' own, in list order
+    std::vector<std::string> gateways;          // its gateway list: IPv4 or IPv6 text, zones allowed
     IF_OPER_STATUS operStatus = IfOperStatusUp;
     bool inInfoList = true;
     bool inAddressesList = true;
@@ -78,9 +89,10 @@ public:
     ULONG infoError = ERROR_SUCCESS;       // a failure to report instead of the list
     ULONG addressesError = ERROR_SUCCESS;
     int overflowReplies = 0;
-    // The interface of the IPv4 default route (GetBestInterfaceEx); none: no route.
+    // The interface of the IPv4 and of the IPv6 default route (GetBestInterfaceEx); none: no route.
     std::optional<DWORD> routeInterface;
-    std::vector<std::string> routeDestinations;  // the addresses asked about, dotted
+    std::optional<DWORD> ipv6RouteInterface;
+    std::vector<std::string> routeDestinations;  // the addresses asked about, as text
     void Install(SystemHooks& hooks);
 
 private:

@@ -247,7 +247,7 @@ DWORD WINAPI HookNotifyRouteChange2(ADDRESS_FAMILY family, PIPFORWARD_CHANGE_CAL
     // Any distinct value serves: only this dock ever sees it.
     static ULONG_PTR nextHandle = 0x5E00;
     *handle = reinterpret_cast<HANDLE>(++nextHandle);
-    Hooks().routeNotifications.push_back({callback, context, *handle});
+    Hooks().routeNotifications.push_back({family, callback, context, *handle});
     return NO_ERROR;
 }
 

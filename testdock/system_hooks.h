@@ -108,6 +108,7 @@ using DialogScript = std::function<INT_PTR(const DialogCall&)>;
 
 // One NotifyRouteChange2 registration of the module, as a test calls it back.
 struct RouteNotification {
+    ADDRESS_FAMILY family;
     PIPFORWARD_CHANGE_CALLBACK callback;
     void* context;
     HANDLE handle;

@@ -1,6 +1,7 @@
 // The per-icon record: settings, adapter state, measurement state, pictures.
 #pragma once
 
+#include "base/ipv6_text.h"
 #include "base/raw_counter_sample.h"
 
 #include <windows.h>
@@ -50,7 +51,7 @@ constexpr int32_t kGraphScaleLink = 2;    // the adapter's speed, fitted until i
 
 // adapterChoice: which adapter the icon watches.
 constexpr int32_t kAdapterConfigured = 0;
-constexpr int32_t kAdapterAutomatic = 1;  // the one carrying the IPv4 default route
+constexpr int32_t kAdapterAutomatic = 1;  // the one carrying the default route (IPv4, else IPv6)
 
 // The modal windows an icon has open. A dock may destroy the icon from inside
 // any of their loops; destruction closes each one that is open.
@@ -94,18 +95,25 @@ struct DockletInstance {
     int32_t graphScale;
     int32_t adapterChoice;
 
-    // Adapter state
+    // Adapter state; every address text has room for the longest IPv6 form.
     wchar_t macAddress[18];
-    wchar_t ipV4Address[16];
-    wchar_t ipV4Gateway[16];
-    wchar_t dhcpServer[16];
-    wchar_t primaryWinsServer[16];
-    wchar_t secondaryWinsServer[16];
-    wchar_t dnsServer[16];           // the first IPv4 DNS server
-    wchar_t secondaryDnsServer[16];  // the second one
-    wchar_t externalIpAddress[16];
-    wchar_t netMask[16];
+    wchar_t ipV4Address[kAddressTextCapacity];
+    wchar_t ipV4Gateway[kAddressTextCapacity];
+    wchar_t dhcpServer[kAddressTextCapacity];
+    wchar_t primaryWinsServer[kAddressTextCapacity];
+    wchar_t secondaryWinsServer[kAddressTextCapacity];
+    wchar_t dnsServer[kAddressTextCapacity];           // the first IPv4 DNS server
+    wchar_t secondaryDnsServer[kAddressTextCapacity];  // the second one
+    wchar_t externalIpAddress[kAddressTextCapacity];
+    wchar_t netMask[kAddressTextCapacity];
+    wchar_t ipV6Address[kAddressTextCapacity];           // preferred, global, not temporary: the first listed
+    wchar_t ipV6TemporaryAddress[kAddressTextCapacity];  // preferred temporary, longest preferred lifetime
+    wchar_t ipV6LinkLocal[kAddressTextCapacity];
+    wchar_t ipV6Gateway[kAddressTextCapacity];
+    wchar_t ipV6DnsServer[kAddressTextCapacity];  // the first IPv6 DNS server
+    wchar_t externalIpV6Address[kAddressTextCapacity];
     wchar_t ipAddressUrl[2048];
+    wchar_t ipV6AddressUrl[2048];
     wchar_t dnsSuffix[2048];
     wchar_t connectionName[2048];
     int32_t connected;
@@ -159,8 +167,9 @@ struct DockletInstance {
     int32_t callDepth;
     int32_t destroyed;
 
-    // The external address lookup this icon started last, if it still runs.
+    // The external address lookups (IPv4, IPv6) this icon started last, if they still run.
     ExternalLookup* lookup;
+    ExternalLookup* ipV6Lookup;
 };
 
 // The record is allocated zero-filled and copied byte for byte by the settings sheet.

@@ -93,6 +93,7 @@ using SolidBrushOwner = UniquePointer<Gdiplus::GpSolidFill*, &GdipDeleteBrush>;
 using PenOwner = UniquePointer<Gdiplus::GpPen*, &GdipDeletePen>;
 using PathOwner = UniquePointer<Gdiplus::GpPath*, &GdipDeletePath>;
 using FontFamilyOwner = UniquePointer<Gdiplus::GpFontFamily*, &GdipDeleteFontFamily>;
+using FontOwner = UniquePointer<Gdiplus::GpFont*, &GdipDeleteFont>;
 using StringFormatOwner = UniquePointer<Gdiplus::GpStringFormat*, &GdipDeleteStringFormat>;
 using BitmapOwner = UniquePointer<GpBitmap*, &GdipDisposeImage>;
 using ImageOwner = UniquePointer<GpImage*, &GdipDisposeImage>;

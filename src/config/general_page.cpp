@@ -22,6 +22,7 @@ constexpr int IDC_ADAPTER_LIST = 1002;
 constexpr int IDC_ADAPTER_GUID = 1011;
 constexpr int IDC_HIDE_LABEL = 1023;
 constexpr int IDC_ADDRESS_URL = 1027;
+constexpr int IDC_IPV6_ADDRESS_URL = 1050;
 
 // The list's first entry follows the default route; the adapters come after it.
 constexpr WPARAM kAutomaticEntry = 0;
@@ -120,6 +121,7 @@ void FillGeneralPage(HWND page, ConfigExchange& exchange) {
         SetCheck(page, kRateUnitChoices[unit], working.rateUnit == unit);
     }
     SetDlgItemTextW(page, IDC_ADDRESS_URL, working.ipAddressUrl);
+    SetDlgItemTextW(page, IDC_IPV6_ADDRESS_URL, working.ipV6AddressUrl);
 }
 
 // A list without a selection (the configured adapter is gone) keeps the adapter setting.
@@ -163,6 +165,7 @@ void StoreGeneralPage(HWND page, ConfigExchange& exchange) {
         }
     }
     GetDlgItemTextW(page, IDC_ADDRESS_URL, working.ipAddressUrl, 2048);
+    GetDlgItemTextW(page, IDC_IPV6_ADDRESS_URL, working.ipV6AddressUrl, 2048);
 }
 
 INT_PTR GeneralPageBody(HWND page, UINT message, WPARAM wParam, LPARAM lParam) {

@@ -1,5 +1,5 @@
 // The "General" page: title, command, adapter, what the icon and the label
-// show, and the external address URL.
+// show, and the external address URLs.
 #pragma once
 
 #include "base/docklet_instance.h"

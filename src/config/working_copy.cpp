@@ -30,6 +30,7 @@ void CopySettings(const DockletInstance& from, DockletInstance& to) noexcept {
     to.labelData = from.labelData;
     to.dockletData = from.dockletData;
     CopyText(to.ipAddressUrl, from.ipAddressUrl);
+    CopyText(to.ipV6AddressUrl, from.ipV6AddressUrl);
     to.rateUnit = from.rateUnit;
     to.graphScale = from.graphScale;
     to.adapterChoice = from.adapterChoice;

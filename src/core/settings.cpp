@@ -63,6 +63,7 @@ const SettingKey kKeys[kSettingsKeyCount] = {
     VANTREL_CHOICE(L"RateUnit", rateUnit, 3),
     VANTREL_CHOICE(L"GraphScale", graphScale, 3),
     VANTREL_CHOICE(L"AdapterChoice", adapterChoice, 2),
+    VANTREL_TEXT(L"IPv6AddressUrl", ipV6AddressUrl, 2048, L""),
 };
 
 #undef VANTREL_TEXT

@@ -4,6 +4,7 @@
 #include "base/host_image.h"
 #include "base/image_set_path.h"
 #include "base/rate_units.h"
+#include "base/shown_address.h"
 #include "base/text.h"
 #include "cycle/handed_over.h"
 #include "cycle/timers.h"
@@ -72,7 +73,7 @@ void FormatLabel(const DockletInstance* instance, char* label, size_t capacity) 
     } else if (bits & kLabelTitle) {
         WideToAnsiCut(instance->title, label, capacity);
     } else if (bits & kLabelIpAddress) {
-        WideToAnsiCut(instance->ipV4Address, label, capacity);
+        WideToAnsiCut(ShownAddress(*instance), label, capacity);
     } else {
         CopyText(label, capacity, "Unknown Label Type");
     }

@@ -3,6 +3,7 @@
 #include "base/owners.h"
 #include "base/text.h"
 #include "info/address_scanner.h"
+#include "info/ipv6_scanner.h"
 #include "info/lookup_session.h"
 
 #include <cwchar>
@@ -80,7 +81,8 @@ bool SendRequest(HINTERNET request, ULONGLONG deadline, const StopCheck& stop) {
 
 // Reads until the body ends, an address is certain, the size limit or the
 // deadline. False when reading failed or ran out of time part way.
-bool ScanBody(HINTERNET request, ULONGLONG deadline, const StopCheck& stop, AddressScan& scan) {
+template <typename Scan>
+bool ScanBody(HINTERNET request, ULONGLONG deadline, const StopCheck& stop, Scan& scan) {
     char chunk[8192];
     size_t bodyBytes = 0;
     while (scan.address.empty() && bodyBytes < kBodyLimitBytes) {
@@ -108,26 +110,15 @@ bool ScanBody(HINTERNET request, ULONGLONG deadline, const StopCheck& stop, Addr
     return true;
 }
 
-void ShowAddress(const std::string& address, wchar_t (&result)[16]) {
+void ShowAddress(const std::string& address, wchar_t (&result)[kAddressTextCapacity]) {
     if (address.empty() || !AnsiToWide(address.c_str(), result, sizeof result / sizeof result[0])) {
         CopyText(result, L"Not found");
     }
 }
 
-}  // namespace
-
-bool IsLookupUrl(const wchar_t* url) {
-    UrlParts parts;
-    return url && CrackUrl(url, parts);
-}
-
-bool LookUpExternalAddress(const wchar_t* url, wchar_t (&result)[16], const StopCheck& stop) {
-    UrlParts parts;
-    if (!url || !CrackUrl(url, parts)) {
-        return false;
-    }
+template <typename Scan>
+bool Exchange(const UrlParts& parts, const StopCheck& stop, Scan& scan) {
     const ULONGLONG deadline = GetTickCount64() + kExchangeMilliseconds;
-    AddressScan scan;
     bool readWhole = true;
     InternetOwner session(OpenLookupSession());
     // Proxy discovery and name resolution count against the same deadline.
@@ -143,6 +134,31 @@ bool LookUpExternalAddress(const wchar_t* url, wchar_t (&result)[16], const Stop
         readWhole = ScanBody(request.get(), deadline, stop, scan);
     }
     FinishScan(scan);
-    ShowAddress(scan.address, result);
+    return readWhole;
+}
+
+}  // namespace
+
+bool IsLookupUrl(const wchar_t* url) {
+    UrlParts parts;
+    return url && CrackUrl(url, parts);
+}
+
+bool LookUpExternalAddress(const wchar_t* url, AddressFamily family, wchar_t (&result)[kAddressTextCapacity],
+                           const StopCheck& stop) {
+    UrlParts parts;
+    if (!url || !CrackUrl(url, parts)) {
+        return false;
+    }
+    bool readWhole = false;
+    if (family == AddressFamily::Ipv6) {
+        Ipv6Scan scan;
+        readWhole = Exchange(parts, stop, scan);
+        ShowAddress(scan.address, result);
+    } else {
+        AddressScan scan;
+        readWhole = Exchange(parts, stop, scan);
+        ShowAddress(scan.address, result);
+    }
     return readWhole;
 }

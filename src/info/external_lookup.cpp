@@ -18,8 +18,9 @@ struct ExternalLookup {
     bool stopRequested;
     bool abandoned;  // the thread saw the stop and gave the exchange up
     bool ended;
+    AddressFamily family;
     wchar_t url[2048];
-    wchar_t answer[16];
+    wchar_t answer[kAddressTextCapacity];
 };
 
 namespace {
@@ -67,9 +68,9 @@ void Finish(ExternalLookup& lookup, const wchar_t* answer) noexcept {
 
 void RunLookup(ExternalLookup* lookup) noexcept {
     const LookupReference held(lookup);
-    wchar_t answer[16] = L"Not found";
+    wchar_t answer[kAddressTextCapacity] = L"Not found";
     try {
-        LookUpExternalAddress(lookup->url, answer, StopCheck{&StopRequested, lookup});
+        LookUpExternalAddress(lookup->url, lookup->family, answer, StopCheck{&StopRequested, lookup});
     } catch (...) {
         CopyText(answer, L"Not found");
     }
@@ -86,7 +87,7 @@ DWORD WINAPI LookupThread(void* parameter) {
 }
 
 // A lookup with two references, the caller's and the running thread's.
-ExternalLookup* StartLookup(const wchar_t* url, HWND dialog) noexcept {
+ExternalLookup* StartLookup(const wchar_t* url, AddressFamily family, HWND dialog) noexcept {
     auto* created = static_cast<ExternalLookup*>(std::calloc(1, sizeof(ExternalLookup)));
     if (!created) {
         return nullptr;
@@ -95,6 +96,7 @@ ExternalLookup* StartLookup(const wchar_t* url, HWND dialog) noexcept {
     created->references = 1;
     LookupReference lookup(created);
     CopyText(lookup.get()->url, url);
+    lookup.get()->family = family;
     lookup.get()->watcher = dialog;
     ModuleOwner module;
     if (!GetModuleHandleExW(GET_MODULE_HANDLE_EX_FLAG_FROM_ADDRESS, reinterpret_cast<LPCWSTR>(&LookupThread),
@@ -135,20 +137,23 @@ void Unwatch(ExternalLookup& lookup, HWND dialog) noexcept {
 
 }  // namespace
 
-ExternalLookup* WatchLookup(DockletInstance& instance, HWND dialog) {
-    if (!instance.lookup || !Rejoin(*instance.lookup, instance.ipAddressUrl, dialog)) {
-        ExternalLookup* started = StartLookup(instance.ipAddressUrl, dialog);
+ExternalLookup* WatchLookup(DockletInstance& instance, AddressFamily family, HWND dialog) {
+    const bool v6 = family == AddressFamily::Ipv6;
+    ExternalLookup*& kept = v6 ? instance.ipV6Lookup : instance.lookup;
+    const wchar_t* url = v6 ? instance.ipV6AddressUrl : instance.ipAddressUrl;
+    if (!kept || !Rejoin(*kept, url, dialog)) {
+        ExternalLookup* started = StartLookup(url, family, dialog);
         if (!started) {
             return nullptr;
         }
-        ReleaseInstanceLookup(&instance);
-        instance.lookup = started;
+        StopWatchingLookup(kept, nullptr);
+        kept = started;
     }
-    AddReference(*instance.lookup);
-    return instance.lookup;
+    AddReference(*kept);
+    return kept;
 }
 
-bool TakeLookupAnswer(ExternalLookup& lookup, wchar_t (&answer)[16]) noexcept {
+bool TakeLookupAnswer(ExternalLookup& lookup, wchar_t (&answer)[kAddressTextCapacity]) noexcept {
     const Locked locked(lookup);
     if (lookup.ended) {
         CopyText(answer, lookup.answer);
@@ -166,4 +171,6 @@ void StopWatchingLookup(ExternalLookup* lookup, HWND dialog) noexcept {
 void ReleaseInstanceLookup(DockletInstance* instance) noexcept {
     StopWatchingLookup(instance->lookup, nullptr);
     instance->lookup = nullptr;
+    StopWatchingLookup(instance->ipV6Lookup, nullptr);
+    instance->ipV6Lookup = nullptr;
 }

@@ -39,11 +39,11 @@ void DrawLogo(const DRAWITEMSTRUCT& item) {
                       header.biHeight, reinterpret_cast<const BYTE*>(info) + header.biSize, info, DIB_RGB_COLORS);
 }
 
-// What one open dialog keeps: the icon, the lookup it watches, and the
-// information dialog of the icon that was open before it (normally none).
+// What one open dialog keeps: the icon, the lookups it watches (IPv4, IPv6),
+// and the information dialog of the icon that was open before it (normally none).
 struct InfoDialogState {
     DockletInstance* instance;
-    ExternalLookup* lookup;
+    ExternalLookup* lookups[2];
     HWND previousDialog;
 };
 
@@ -51,37 +51,63 @@ InfoDialogState* StateOf(HWND dialog) noexcept {
     return reinterpret_cast<InfoDialogState*>(GetWindowLongPtrW(dialog, DWLP_USER));
 }
 
-// An address that cannot be asked shows what the record holds; any other is
-// looked up beside the dialog, which shows at once.
-void StartExternalRow(HWND dialog, InfoDialogState& state) {
+// One external address row: the family, its control, and the record's URL and answer.
+struct ExternalRow {
+    AddressFamily family;
+    int controlId;
+    wchar_t (DockletInstance::*url)[2048];
+    wchar_t (DockletInstance::*answer)[kAddressTextCapacity];
+};
+
+constexpr ExternalRow kExternalRows[] = {
+    {AddressFamily::Ipv4, IDC_INFO_EXTERNAL_ADDRESS, &DockletInstance::ipAddressUrl,
+     &DockletInstance::externalIpAddress},
+    {AddressFamily::Ipv6, IDC_INFO_EXTERNAL_IPV6, &DockletInstance::ipV6AddressUrl,
+     &DockletInstance::externalIpV6Address},
+};
+
+// An address that cannot be asked shows what the record holds (an IPv6 row
+// without a URL nothing); any other is looked up beside the dialog, which
+// shows at once. Both lookups run at the same time.
+void StartExternalRows(HWND dialog, InfoDialogState& state) {
     DockletInstance& instance = *state.instance;
-    const wchar_t* shown = instance.externalIpAddress;
-    if (IsLookupUrl(instance.ipAddressUrl) && !instance.destroyed) {
-        state.lookup = WatchLookup(instance, dialog);
-        shown = state.lookup ? L"Looking up..." : L"Not found";
+    for (size_t i = 0; i < 2; ++i) {
+        const ExternalRow& row = kExternalRows[i];
+        const wchar_t* url = instance.*row.url;
+        const wchar_t* shown = instance.*row.answer;
+        if (row.family == AddressFamily::Ipv6 && url[0] == L'\0') {
+            shown = L"";
+        } else if (IsLookupUrl(url) && !instance.destroyed) {
+            state.lookups[i] = WatchLookup(instance, row.family, dialog);
+            shown = state.lookups[i] ? L"Looking up..." : L"Not found";
+        }
+        SetDlgItemTextW(dialog, row.controlId, shown);
     }
-    SetDlgItemTextW(dialog, IDC_INFO_EXTERNAL_ADDRESS, shown);
 }
 
 void FillDialog(HWND dialog, DockletInstance& instance) {
-    auto* state = new InfoDialogState{&instance, nullptr, instance.open.infoDialog};
+    auto* state = new InfoDialogState{&instance, {nullptr, nullptr}, instance.open.infoDialog};
     SetWindowLongPtrW(dialog, DWLP_USER, reinterpret_cast<LONG_PTR>(state));
     instance.open.infoDialog = dialog;
     CenterWindowOnScreen(dialog);
     ShowTexts(dialog, AdapterTexts(instance));
     ShowTexts(dialog, AddressDetailTexts(instance));
-    StartExternalRow(dialog, *state);
+    StartExternalRows(dialog, *state);
 }
 
-void ShowLookupAnswer(HWND dialog, const InfoDialogState& state) noexcept {
-    wchar_t answer[16];
-    if (!state.lookup || !TakeLookupAnswer(*state.lookup, answer)) {
-        return;
+// Either lookup may have ended; a row already filled in is written again with
+// the same answer.
+void ShowLookupAnswers(HWND dialog, const InfoDialogState& state) noexcept {
+    for (size_t i = 0; i < 2; ++i) {
+        wchar_t answer[kAddressTextCapacity];
+        if (!state.lookups[i] || !TakeLookupAnswer(*state.lookups[i], answer)) {
+            continue;
+        }
+        if (!state.instance->destroyed) {
+            CopyText(state.instance->*kExternalRows[i].answer, answer);
+        }
+        SetDlgItemTextW(dialog, kExternalRows[i].controlId, answer);
     }
-    if (!state.instance->destroyed) {
-        CopyText(state.instance->externalIpAddress, answer);
-    }
-    SetDlgItemTextW(dialog, IDC_INFO_EXTERNAL_ADDRESS, answer);
 }
 
 // Waits for nothing: a lookup still running ends by itself within its bound.
@@ -91,7 +117,9 @@ void ForgetDialog(HWND dialog) noexcept {
         return;
     }
     SetWindowLongPtrW(dialog, DWLP_USER, 0);
-    StopWatchingLookup(state->lookup, dialog);
+    for (ExternalLookup* lookup : state->lookups) {
+        StopWatchingLookup(lookup, dialog);
+    }
     if (state->instance->open.infoDialog == dialog) {
         state->instance->open.infoDialog = state->previousDialog;
     }
@@ -110,7 +138,7 @@ INT_PTR InfoDialogProc(HWND dialog, UINT message, WPARAM wParam, LPARAM lParam) 
     }
     if (message == kLookupEndedMessage) {
         if (const InfoDialogState* state = StateOf(dialog)) {
-            ShowLookupAnswer(dialog, *state);
+            ShowLookupAnswers(dialog, *state);
         }
         return TRUE;
     }

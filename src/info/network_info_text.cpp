@@ -45,6 +45,10 @@ std::vector<ControlText> AdapterTexts(const DockletInstance& instance) {
         Field(IDC_INFO_IPV4_ADDRESS, instance.ipV4Address),
         Field(IDC_INFO_NETMASK, instance.netMask),
         Field(IDC_INFO_GATEWAY, instance.ipV4Gateway),
+        Field(IDC_INFO_IPV6_ADDRESS, instance.ipV6Address),
+        Field(IDC_INFO_IPV6_TEMPORARY, instance.ipV6TemporaryAddress),
+        Field(IDC_INFO_IPV6_LINK_LOCAL, instance.ipV6LinkLocal),
+        Field(IDC_INFO_IPV6_GATEWAY, instance.ipV6Gateway),
     };
 }
 
@@ -66,5 +70,6 @@ std::vector<ControlText> AddressDetailTexts(const DockletInstance& instance) {
     texts.push_back(Field(IDC_INFO_DNS_SUFFIX, instance.dnsSuffix));
     texts.push_back(Field(IDC_INFO_PRIMARY_DNS, instance.dnsServer));
     texts.push_back(Field(IDC_INFO_SECONDARY_DNS, instance.secondaryDnsServer));
+    texts.push_back(Field(IDC_INFO_IPV6_DNS, instance.ipV6DnsServer));
     return texts;
 }

@@ -15,7 +15,7 @@ struct ControlText {
 // "Up", "Down", ... for an IF_OPER_STATUS value; "Undefined" for any other.
 const wchar_t* OperStatusWord(int32_t operStatus) noexcept;
 
-// The adapter rows.
+// The adapter rows and the adapter's own addresses of both families.
 std::vector<ControlText> AdapterTexts(const DockletInstance& instance);
 
 // The DHCP, WINS and DNS rows. A lease time that has

@@ -1,13 +1,16 @@
 #include "measure/adapter_discovery.h"
 
+#include "base/ipv6_text.h"
 #include "base/owners.h"
 #include "base/text.h"
 #include "measure/counter_instance_name.h"
 #include "measure/default_route.h"
 
 #include <objbase.h>
+#include <ws2tcpip.h>
 
 #include <climits>
+#include <cstddef>
 #include <cstring>
 #include <cwchar>
 
@@ -50,24 +53,26 @@ private:
 HeapBuffer HeapAllocate(ULONG size) noexcept { return HeapBuffer(HeapAlloc(GetProcessHeap(), 0, size)); }
 
 // One list call with one retry at the size the system asked for. Null when the
-// list could not be read.
+// list could not be read; *result then says why.
 template <typename ListCall>
-HeapBuffer FetchList(ULONG initialSize, ListCall call) noexcept {
+HeapBuffer FetchList(ULONG initialSize, ListCall call, ULONG* result) noexcept {
     ULONG size = initialSize;
+    *result = ERROR_NOT_ENOUGH_MEMORY;
     HeapBuffer buffer = HeapAllocate(size);
     if (!buffer) {
         return HeapBuffer();
     }
-    ULONG result = call(buffer.get(), &size);
-    if (result == ERROR_BUFFER_OVERFLOW) {
+    *result = call(buffer.get(), &size);
+    if (*result == ERROR_BUFFER_OVERFLOW) {
         buffer.reset();
+        *result = ERROR_NOT_ENOUGH_MEMORY;
         buffer = HeapAllocate(size);
         if (!buffer) {
             return HeapBuffer();
         }
-        result = call(buffer.get(), &size);
+        *result = call(buffer.get(), &size);
     }
-    if (result != NO_ERROR) {
+    if (*result != NO_ERROR) {
         return HeapBuffer();
     }
     return buffer;
@@ -108,11 +113,10 @@ void CopyDotted(wchar_t (&field)[N], const IP_ADDRESS_STRING& address) noexcept 
     CopyText(field, wide.get());
 }
 
-void FormatMacAddress(const IP_ADAPTER_INFO* adapterInfo, DockletInstance* instance) noexcept {
+void FormatMacAddress(const BYTE* address, size_t length, DockletInstance* instance) noexcept {
     static_assert(sizeof instance->macAddress / sizeof(wchar_t) >= kMacBytes * 3,
                   "six bytes as XX: pairs must fit the field");
     constexpr wchar_t kHexDigits[] = L"0123456789ABCDEF";
-    size_t length = adapterInfo->AddressLength;
     if (length > kMacBytes) {
         length = kMacBytes;
     }
@@ -121,15 +125,26 @@ void FormatMacAddress(const IP_ADAPTER_INFO* adapterInfo, DockletInstance* insta
         if (i > 0) {
             *out++ = L':';
         }
-        const BYTE byte = adapterInfo->Address[i];
+        const BYTE byte = address[i];
         *out++ = kHexDigits[byte >> 4];
         *out++ = kHexDigits[byte & 0x0F];
     }
     *out = L'\0';
 }
 
-// The first two IPv4 servers of the list, in its order; entries of other
-// families carry no dotted form and are passed over.
+// The 16 bytes of an IPv6 socket address; false for any other family or a
+// length too short to hold one.
+bool Ipv6Of(const SOCKET_ADDRESS& address, Ipv6Bytes& bytes) noexcept {
+    if (!address.lpSockaddr || address.iSockaddrLength < static_cast<INT>(sizeof(sockaddr_in6)) ||
+        address.lpSockaddr->sa_family != AF_INET6) {
+        return false;
+    }
+    std::memcpy(bytes, reinterpret_cast<const sockaddr_in6*>(address.lpSockaddr)->sin6_addr.s6_addr, sizeof bytes);
+    return true;
+}
+
+// The first two IPv4 servers of the list, in its order, and the first IPv6
+// one (formatted from its bytes, so without a zone).
 void CopyDnsServers(const IP_ADAPTER_ADDRESSES* entry, DockletInstance* instance) noexcept {
     if (!entry->FirstDnsServerAddress) {
         return;
@@ -140,9 +155,16 @@ void CopyDnsServers(const IP_ADAPTER_ADDRESSES* entry, DockletInstance* instance
     size_t found = 0;
     size_t steps = 0;
     for (const IP_ADAPTER_DNS_SERVER_ADDRESS* server = entry->FirstDnsServerAddress;
-         server && steps < kMaxListEntries && found < 2; server = server->Next, ++steps) {
+         server && steps < kMaxListEntries; server = server->Next, ++steps) {
         const SOCKET_ADDRESS& address = server->Address;
-        if (!address.lpSockaddr || address.iSockaddrLength < static_cast<INT>(sizeof(sockaddr_in)) ||
+        Ipv6Bytes ipv6;
+        if (Ipv6Of(address, ipv6)) {
+            if (instance->ipV6DnsServer[0] == L'\0') {
+                FormatIpv6(ipv6, instance->ipV6DnsServer);
+            }
+            continue;
+        }
+        if (found == 2 || !address.lpSockaddr || address.iSockaddrLength < static_cast<INT>(sizeof(sockaddr_in)) ||
             address.lpSockaddr->sa_family != AF_INET) {
             continue;
         }
@@ -152,8 +174,61 @@ void CopyDnsServers(const IP_ADAPTER_ADDRESSES* entry, DockletInstance* instance
     }
 }
 
+// Only addresses the system has confirmed and prefers are shown: deprecated,
+// tentative and duplicate ones are passed over. The stable global address is
+// the first listed; of temporary ones (random suffix) the one preferred longest.
+void CopyUnicastIpv6(const IP_ADAPTER_ADDRESSES* entry, DockletInstance* instance) noexcept {
+    bool haveTemporary = false;
+    ULONG temporaryLifetime = 0;
+    size_t steps = 0;
+    for (const IP_ADAPTER_UNICAST_ADDRESS* unicast = entry->FirstUnicastAddress; unicast && steps < kMaxListEntries;
+         unicast = unicast->Next, ++steps) {
+        Ipv6Bytes bytes;
+        if (!Ipv6Of(unicast->Address, bytes) || unicast->DadState != IpDadStatePreferred) {
+            continue;
+        }
+        if (IsLinkLocalIpv6(bytes)) {
+            if (instance->ipV6LinkLocal[0] == L'\0') {
+                FormatIpv6(bytes, instance->ipV6LinkLocal);
+            }
+        } else if (!IsOutsideIpv6(bytes)) {
+            continue;
+        } else if (unicast->SuffixOrigin == IpSuffixOriginRandom) {
+            if (!haveTemporary || unicast->PreferredLifetime > temporaryLifetime) {
+                FormatIpv6(bytes, instance->ipV6TemporaryAddress);
+                haveTemporary = true;
+                temporaryLifetime = unicast->PreferredLifetime;
+            }
+        } else if (instance->ipV6Address[0] == L'\0') {
+            FormatIpv6(bytes, instance->ipV6Address);
+        }
+    }
+}
+
+// The gateway list is known from Windows Vista on; an older, shorter entry has none.
+void CopyIpv6Gateway(const IP_ADAPTER_ADDRESSES* entry, DockletInstance* instance) noexcept {
+    if (entry->Length < offsetof(IP_ADAPTER_ADDRESSES, FirstGatewayAddress) + sizeof entry->FirstGatewayAddress) {
+        return;
+    }
+    size_t steps = 0;
+    for (const IP_ADAPTER_GATEWAY_ADDRESS_LH* gateway = entry->FirstGatewayAddress;
+         gateway && steps < kMaxListEntries; gateway = gateway->Next, ++steps) {
+        Ipv6Bytes bytes;
+        if (Ipv6Of(gateway->Address, bytes)) {
+            FormatIpv6(bytes, instance->ipV6Gateway);
+            return;
+        }
+    }
+}
+
 void CopyAdapterAddresses(const IP_ADAPTER_ADDRESSES* entry, DockletInstance* instance) noexcept {
+    // An adapter without IPv4 has its hardware address from this list alone.
+    if (instance->macAddress[0] == L'\0') {
+        FormatMacAddress(entry->PhysicalAddress, entry->PhysicalAddressLength, instance);
+    }
     CopyDnsServers(entry, instance);
+    CopyUnicastIpv6(entry, instance);
+    CopyIpv6Gateway(entry, instance);
     CopyText(instance->dnsSuffix, entry->DnsSuffix);
     CopyText(instance->connectionName, entry->FriendlyName);
     instance->operStatus = static_cast<int32_t>(entry->OperStatus);
@@ -202,6 +277,12 @@ void ResetAdapterState(DockletInstance* instance) noexcept {
     instance->dnsSuffix[0] = L'\0';
     instance->connectionName[0] = L'\0';
     instance->externalIpAddress[0] = L'\0';
+    instance->ipV6Address[0] = L'\0';
+    instance->ipV6TemporaryAddress[0] = L'\0';
+    instance->ipV6LinkLocal[0] = L'\0';
+    instance->ipV6Gateway[0] = L'\0';
+    instance->ipV6DnsServer[0] = L'\0';
+    instance->externalIpV6Address[0] = L'\0';
     instance->dhcpEnabled = 0;
     instance->haveWins = 0;
     instance->leaseObtained = -1;
@@ -211,7 +292,7 @@ void ResetAdapterState(DockletInstance* instance) noexcept {
 }
 
 void CopyAdapterInfo(const IP_ADAPTER_INFO* adapterInfo, DockletInstance* instance) noexcept {
-    FormatMacAddress(adapterInfo, instance);
+    FormatMacAddress(adapterInfo->Address, adapterInfo->AddressLength, instance);
     CopyDotted(instance->ipV4Address, adapterInfo->IpAddressList.IpAddress);
     CopyDotted(instance->netMask, adapterInfo->IpAddressList.IpMask);
     CopyDotted(instance->ipV4Gateway, adapterInfo->GatewayList.IpAddress);
@@ -232,47 +313,44 @@ void CopyAdapterInfo(const IP_ADAPTER_INFO* adapterInfo, DockletInstance* instan
 
 void ApplyAdapterLists(DockletInstance* instance, const IP_ADAPTER_INFO* infoList,
                        const IP_ADAPTER_ADDRESSES* addressList) noexcept {
-    if (!infoList) {
-        return;
-    }
-    bool inInfoList = false;
     size_t steps = 0;
     for (const IP_ADAPTER_INFO* entry = infoList; entry && steps < kMaxListEntries; entry = entry->Next, ++steps) {
         if (InfoEntryMatches(entry, instance)) {
             CopyAdapterInfo(entry, instance);
-            inInfoList = true;
             break;
         }
     }
-
-    if (!addressList) {
-        return;
-    }
-    bool inAddressList = false;
+    // An adapter with no IPv4 binding is in this list alone, and counts as well.
     steps = 0;
     for (const IP_ADAPTER_ADDRESSES* entry = addressList; entry && steps < kMaxListEntries;
          entry = entry->Next, ++steps) {
         if (AddressesEntryMatches(entry, instance)) {
             CopyAdapterAddresses(entry, instance);
-            inAddressList = true;
-            break;
+            instance->connected = 1;
+            return;
         }
     }
-    instance->connected = inInfoList && inAddressList ? 1 : 0;
 }
 
 void DiscoverAdapter(DockletInstance* instance) noexcept {
     ResetAdapterState(instance);
+    // A machine without a single IPv4 binding has no IPv4 list (ERROR_NO_DATA):
+    // its adapters are in the second list alone.
+    ULONG infoResult = NO_ERROR;
     const HeapBuffer infoList = FetchList(kInitialAdapterInfoSize, [](void* buffer, ULONG* size) noexcept {
         return GetAdaptersInfo(static_cast<IP_ADAPTER_INFO*>(buffer), size);
-    });
-    if (!infoList) {
+    }, &infoResult);
+    if (!infoList && infoResult != ERROR_NO_DATA) {
         return;
     }
+    ULONG addressesResult = NO_ERROR;
     const HeapBuffer addressList = FetchList(kInitialAdapterAddressesSize, [](void* buffer, ULONG* size) noexcept {
-        return GetAdaptersAddresses(AF_UNSPEC, GAA_FLAG_INCLUDE_PREFIX, nullptr,
+        return GetAdaptersAddresses(AF_UNSPEC, GAA_FLAG_INCLUDE_PREFIX | GAA_FLAG_INCLUDE_GATEWAYS, nullptr,
                                     static_cast<IP_ADAPTER_ADDRESSES*>(buffer), size);
-    });
+    }, &addressesResult);
+    if (!addressList) {
+        return;
+    }
     const auto* info = static_cast<const IP_ADAPTER_INFO*>(infoList.get());
     const auto* addresses = static_cast<const IP_ADAPTER_ADDRESSES*>(addressList.get());
     if (instance->adapterChoice == kAdapterAutomatic) {

@@ -12,13 +12,14 @@
 // interfaceDescription, and leaves connected 0 and operStatus 4 (unknown).
 void ResetAdapterState(DockletInstance* instance) noexcept;
 
-// Resets, then reads both adapter lists from the system. connected ends 1 only
-// when the adapter is in both. An automatic icon first follows the IPv4
-// default route to its adapter; with no such adapter listed, connected stays 0.
+// Resets, then reads both adapter lists from the system. connected ends 1 when
+// the adapter is in GetAdaptersAddresses' list (an adapter without IPv4 is in
+// that one alone). An automatic icon first follows the default route to its
+// adapter; with no such adapter listed, connected stays 0.
 void DiscoverAdapter(DockletInstance* instance) noexcept;
 
-// The walk over both lists once they are read; a null list is one that could
-// not be read, which ends the walk there. Expects the reset values.
+// The walk over both lists once they are read; a null list holds nothing.
+// Expects the reset values.
 void ApplyAdapterLists(DockletInstance* instance, const IP_ADAPTER_INFO* infoList,
                        const IP_ADAPTER_ADDRESSES* addressList) noexcept;
 

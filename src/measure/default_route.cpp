@@ -6,6 +6,7 @@
 
 #include <ws2tcpip.h>
 
+#include <cstdint>
 #include <cstring>
 #include <cwchar>
 
@@ -45,7 +46,7 @@ bool FindInInfoList(DWORD index, const IP_ADAPTER_INFO* list, RoutedAdapter* fou
 bool FindInAddressList(DWORD index, const IP_ADAPTER_ADDRESSES* list, RoutedAdapter* found) noexcept {
     size_t steps = 0;
     for (const IP_ADAPTER_ADDRESSES* entry = list; entry && steps < kMaxEntries; entry = entry->Next, ++steps) {
-        if (entry->IfIndex == index && entry->AdapterName) {
+        if ((entry->IfIndex == index || entry->Ipv6IfIndex == index) && entry->AdapterName) {
             CopyText(found->description, entry->Description ? entry->Description : L"");
             return WidenField(entry->AdapterName, strnlen(entry->AdapterName, sizeof found->guid), found->guid);
         }
@@ -67,7 +68,15 @@ bool DefaultRouteInterface(DWORD* index) noexcept {
     sockaddr_in outside{};
     outside.sin_family = AF_INET;
     outside.sin_addr.s_addr = htonl(0x08080808);
-    return GetBestInterfaceEx(reinterpret_cast<sockaddr*>(&outside), index) == NO_ERROR;
+    if (GetBestInterfaceEx(reinterpret_cast<sockaddr*>(&outside), index) == NO_ERROR) {
+        return true;
+    }
+    // A link with no IPv4 default route (many mobile networks) may still carry IPv6's.
+    static const uint8_t kOutsideIpv6[16] = {0x20, 0x01, 0x48, 0x60, 0x48, 0x60, 0, 0, 0, 0, 0, 0, 0, 0, 0x88, 0x88};
+    sockaddr_in6 outside6{};
+    outside6.sin6_family = AF_INET6;
+    std::memcpy(outside6.sin6_addr.s6_addr, kOutsideIpv6, sizeof kOutsideIpv6);
+    return GetBestInterfaceEx(reinterpret_cast<sockaddr*>(&outside6), index) == NO_ERROR;
 }
 
 bool FollowRouteTo(DockletInstance* instance, DWORD index, const IP_ADAPTER_INFO* infoList,

@@ -1,4 +1,4 @@
-// The adapter that carries the IPv4 default route, for icons that follow it.
+// The adapter that carries the default route, for icons that follow it.
 #pragma once
 
 #include <winsock2.h>
@@ -7,8 +7,8 @@
 
 #include "base/docklet_instance.h"
 
-// The interface index of the system's best route to an outside IPv4 address;
-// false when it knows none.
+// The interface index of the system's best route to an outside IPv4 address,
+// else to an outside IPv6 address; false when it knows neither.
 bool DefaultRouteInterface(DWORD* index) noexcept;
 
 // Points the instance at the adapter with interface `index` in either list, as

@@ -26,7 +26,7 @@ RouteWatch* StartRouteWatch() noexcept {
         return nullptr;
     }
     RouteWatch* raw = watch.get();
-    if (NotifyRouteChange2(AF_INET, &OnRouteChange, raw, FALSE, &raw->notification) != NO_ERROR) {
+    if (NotifyRouteChange2(AF_UNSPEC, &OnRouteChange, raw, FALSE, &raw->notification) != NO_ERROR) {
         return nullptr;
     }
     return watch.release();

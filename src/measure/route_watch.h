@@ -1,4 +1,4 @@
-// Word from the system that the IPv4 routes changed, for icons that follow the
+// Word from the system that the routes of either family changed, for icons that follow the
 // default route. The system calls back on a thread of its own, which must not
 // touch the icon: the callback only raises a flag, and the icon's next fast
 // tick takes it and asks for the route. So the icon is touched on the dock's

@@ -2,6 +2,7 @@
 
 #include "base/host_image.h"
 #include "base/owners.h"
+#include "base/shown_address.h"
 #include "base/text.h"
 #include "render/icon_cache.h"
 #include "render/outlined_text.h"
@@ -11,6 +12,7 @@
 
 #include <cstdlib>
 #include <cstring>
+#include <cwchar>
 #include <utility>
 
 namespace {
@@ -82,12 +84,21 @@ void DrawReadings(GpGraphics* graphics, const TextStyle& style, const DockletIns
     }
 }
 
+// An IPv6 address, up to 39 characters, gets a smaller font when it would
+// not fit the icon's width on one line; an IPv4 address keeps its size.
 void DrawAddressLine(GpGraphics* graphics, const TextStyle& style, const DockletInstance& instance,
                      IconCache* cache) noexcept {
-    wchar_t address[16];
-    CopyText(address, instance.ipV4Address);
+    wchar_t address[kAddressTextCapacity];
+    CopyText(address, ShownAddress(instance));
     if (address[0] != L'\0') {
-        DrawIconText(graphics, style, address, 7.0, kAddressY, kAddressHeight, cache);
+        double offset = 7.0;
+        if (std::wcschr(address, L':')) {
+            TextStyle row = style;
+            row.emSize = static_cast<float>(static_cast<double>(style.emSize) - offset);
+            offset = static_cast<double>(style.emSize) -
+                     static_cast<double>(FittingEmSize(graphics, address, row, static_cast<float>(kTextWidth)));
+        }
+        DrawIconText(graphics, style, address, offset, kAddressY, kAddressHeight, cache);
     } else {
         DrawIconText(graphics, style, L"No IP Address", 4.0, kAddressY, kAddressHeight, cache);
     }

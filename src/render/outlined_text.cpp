@@ -40,7 +40,47 @@ bool Drawable(GpGraphics* graphics, const wchar_t* text, const TextStyle& style)
     return graphics && text && text[0] != L'\0' && style.emSize > 0.0f;
 }
 
+// The width GDI+ lays `text` out in on one line, padding included; 0 when it
+// cannot be measured.
+float OneLineWidth(GpGraphics* graphics, const wchar_t* text, const Gdiplus::GpFontFamily* family, INT fontStyle,
+                   float emSize, const Gdiplus::GpStringFormat* format) noexcept {
+    FontOwner font;
+    if (GdipCreateFont(family, emSize, fontStyle, Gdiplus::UnitPixel, font.put()) != Gdiplus::Ok) {
+        font.release();
+        return 0.0f;
+    }
+    const Gdiplus::RectF unbounded(0.0f, 0.0f, 1.0e6f, 1.0e6f);
+    Gdiplus::RectF box;
+    return GdipMeasureString(graphics, text, -1, font.get(), &unbounded, format, &box, nullptr, nullptr) ==
+                   Gdiplus::Ok
+               ? box.Width
+               : 0.0f;
+}
+
 }  // namespace
+
+float FittingEmSize(GpGraphics* graphics, const wchar_t* text, const TextStyle& style, float width) noexcept {
+    const FontFamilyOwner family = FindFontFamily(style.fontName);
+    const StringFormatOwner format = MakeStringFormat(style.alignment, style.lineAlignment);
+    if (!Drawable(graphics, text, style) || !family || !format) {
+        return style.emSize;
+    }
+    GdipSetStringFormatFlags(format.get(), Gdiplus::StringFormatFlagsNoWrap);
+    // The shadow lies 2 pixels right, the outline's pen half a pixel out; the
+    // rest is margin for the outlines, laid out without the screen's hinting.
+    const float room = (width - (style.shadow ? 2.0f : 0.0f) - (style.outline ? 1.0f : 0.0f)) * 0.97f;
+    float emSize = style.emSize;
+    // Glyphs scale with the em size, so one step nearly always lands; the
+    // others catch what rounding leaves.
+    for (int step = 0; step < 4; ++step) {
+        const float measured = OneLineWidth(graphics, text, family.get(), style.fontStyle, emSize, format.get());
+        if (measured <= room) {
+            return emSize;
+        }
+        emSize *= room / measured;
+    }
+    return emSize;
+}
 
 StringFormatOwner MakeStringFormat(Gdiplus::StringAlignment alignment,
                                    Gdiplus::StringAlignment lineAlignment) noexcept {

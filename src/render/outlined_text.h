@@ -29,6 +29,11 @@ struct TextStyle {
 void DrawOutlinedText(GpGraphics* graphics, const wchar_t* text, const TextStyle& style,
                       const PixelRect& layoutRect) noexcept;
 
+// The em size, at most style.emSize, at which `text` laid out on one line in
+// `style` is no wider than `width` pixels, shadow and outline included:
+// style.emSize when it fits already, or when the family is not installed.
+float FittingEmSize(GpGraphics* graphics, const wchar_t* text, const TextStyle& style, float width) noexcept;
+
 struct IconCache;
 
 // The same drawing with the outlines, family and format kept in `cache` (the

@@ -2,6 +2,7 @@
 
 #include "base/host_image.h"
 #include "base/rate_history.h"
+#include "base/shown_address.h"
 #include "base/text.h"
 #include "render/color_argb.h"
 #include "render/rate_text.h"
@@ -113,7 +114,7 @@ void ReadOverlayInputs(const DockletInstance& instance, OverlayInputs& inputs) n
     inputs.state = OverlayState::Connected;
     inputs.pictures = ShownPictures(instance);
     if (instance.dockletData & kShowIpAddress) {
-        CopyText(inputs.address, instance.ipV4Address);
+        CopyText(inputs.address, ShownAddress(instance));
     }
     const bool held =
         HoldReadings(instance, inputs) && (!(instance.dockletData & kShowGraphs) || HoldGraphs(instance, inputs));

@@ -36,7 +36,7 @@ struct OverlayInputs {
     OverlayState state;
     int32_t pictures;  // ShownPictures
     wchar_t readings[3][kShownTextCapacity];
-    wchar_t address[16];
+    wchar_t address[kAddressTextCapacity];
     GraphInputs graphs[2];  // in kStandardGraphs order
 };
 

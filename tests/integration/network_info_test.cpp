@@ -25,8 +25,8 @@ using testdock::LocalWebServer;
 using testdock::WebReply;
 
 constexpr wchar_t kTitle[] = L"Vantrel Docklet - Network Information";
-const int kValueIds[] = {1010, 1011, 1023, 1028, 1038, 1021, 1024, 1026, 1025, 1034,
-                         1029, 1027, 1033, 1035, 1030, 1037, 1032, 1036, 1031};
+const int kValueIds[] = {1010, 1011, 1023, 1028, 1038, 1021, 1024, 1026, 1025, 1034, 1029, 1027,
+                         1033, 1035, 1030, 1037, 1032, 1036, 1031, 1040, 1041, 1042, 1043, 1044, 1045};
 
 constexpr wchar_t kLookingUp[] = L"Looking up...";
 
@@ -72,7 +72,9 @@ protected:
                 shownAt = GetTickCount();
             })
             .WaitUntil([&](HWND dialog) {
-                return closeWhen ? closeWhen() : testdock::ControlText(dialog, 1025) != kLookingUp;
+                return closeWhen ? closeWhen()
+                                 : testdock::ControlText(dialog, 1025) != kLookingUp &&
+                                       testdock::ControlText(dialog, 1044) != kLookingUp;
             }, 20000)
             .Do([&](HWND dialog) {
                 opening.lookupMilliseconds = GetTickCount() - shownAt;
@@ -112,6 +114,7 @@ TEST_F(NetworkInfoTest, ShowsTheRecordCentredAndClosesEveryWay) {
     // dialog while it looks up.
     WebReply reply{{Page("200 OK", ""), "Current IP Address: 203.0.113.7"}, 1500};
     LocalWebServer server(reply);
+    LocalWebServer server6({{Page("200 OK", ""), "2001:db8:ffff::7"}, 1500});
     const std::wstring weekday[] = {L"Sunday", L"Monday", L"Tuesday", L"Wednesday", L"Thursday", L"Friday",
                                     L"Saturday"};
     const Closing closes[] = {Closing::OkButton, Closing::EscapeKey, Closing::CloseBox};
@@ -137,7 +140,13 @@ TEST_F(NetworkInfoTest, ShowsTheRecordCentredAndClosesEveryWay) {
             r.dhcpEnabled = r.haveWins = 1;
             r.leaseObtained = 1700000000;
             r.leaseExpires = 1700000000 + 86400;
+            wcscpy(r.ipV6Address, L"2001:db8:1:0:21a:2bff:fe3c:4d5e");
+            wcscpy(r.ipV6TemporaryAddress, L"2001:db8:1:0:7d1c:4f0b:93e2:a51f");
+            wcscpy(r.ipV6LinkLocal, L"fe80::21a:2bff:fe3c:4d5e");
+            wcscpy(r.ipV6Gateway, L"fe80::1");
+            wcscpy(r.ipV6DnsServer, L"2001:db8::53");
             UseUrl(icon, LocalUrl(L"http", server.Port(), L"/ip"));
+            wcsncpy(r.ipV6AddressUrl, LocalUrl(L"http", server6.Port(), L"/ip").c_str(), 2047);
         }
         setlocale(LC_ALL, "C");
         const Opening o = Open(icon, how, full);
@@ -150,13 +159,16 @@ TEST_F(NetworkInfoTest, ShowsTheRecordCentredAndClosesEveryWay) {
         std::map<int, std::wstring> expected = {
             {1010, L""}, {1011, L""}, {1023, L""}, {1028, L"Unknown"}, {1038, L""}, {1021, L""},
             {1024, L""}, {1026, L""}, {1025, L""}, {1034, L"No"},      {1029, L""}, {1027, L""},
-            {1033, L""}, {1035, L"No"}, {1030, L""}, {1037, L""},      {1032, L""}, {1036, L""}, {1031, L""}};
+            {1033, L""}, {1035, L"No"}, {1030, L""}, {1037, L""},      {1032, L""}, {1036, L""}, {1031, L""},
+            {1040, L""}, {1041, L""}, {1042, L""}, {1043, L""},      {1044, L""}, {1045, L""}};
         if (full) {
             expected = {{1010, r.interfaceDescription}, {1011, r.adapterGuid}, {1023, r.macAddress},
                         {1028, L"Up"}, {1038, r.connectionName}, {1021, r.ipV4Address}, {1024, r.netMask},
                         {1026, r.ipV4Gateway}, {1025, L"203.0.113.7"}, {1034, L"Yes"}, {1029, r.dhcpServer},
                         {1035, L"Yes"}, {1030, r.primaryWinsServer}, {1037, r.secondaryWinsServer},
-                        {1032, r.dnsSuffix}, {1036, r.dnsServer}, {1031, r.secondaryDnsServer}};
+                        {1032, r.dnsSuffix}, {1036, r.dnsServer}, {1031, r.secondaryDnsServer},
+                        {1040, r.ipV6Address}, {1041, r.ipV6TemporaryAddress}, {1042, r.ipV6LinkLocal},
+                        {1043, r.ipV6Gateway}, {1044, L"2001:db8:ffff::7"}, {1045, r.ipV6DnsServer}};
             const __time64_t times[] = {r.leaseObtained, r.leaseExpires};
             const int ids[] = {1027, 1033};
             for (int i = 0; i < 2; ++i) {
@@ -171,10 +183,59 @@ TEST_F(NetworkInfoTest, ShowsTheRecordCentredAndClosesEveryWay) {
         EXPECT_EQ(o.texts, expected) << "close " << static_cast<int>(how);
         const LONG width = o.rect.right - o.rect.left;
         const LONG height = o.rect.bottom - o.rect.top;
+        EXPECT_LE(height, 700) << "readable on a 1366 x 768 screen, caption and frame included";
         EXPECT_NEAR(o.rect.left, (GetSystemMetrics(SM_CXSCREEN) - width) / 2, 1);
         EXPECT_NEAR(o.rect.top, (GetSystemMetrics(SM_CYSCREEN) - height) / 2, 1);
         dock->Destroy(icon);
     }
+}
+
+// Every label, and the longest text each address row can hold, fits its
+// control on one line in the dialog's own font, with room to spare.
+TEST_F(NetworkInfoTest, EveryTextFitsItsControl) {
+    Icon& icon = dock->CreateIcon();
+    DockletInstance& r = Record(icon);
+    for (wchar_t* field : {r.ipV6Address, r.ipV6TemporaryAddress, r.ipV6LinkLocal, r.ipV6Gateway, r.ipV6DnsServer}) {
+        wcscpy(field, L"2008:8888:8888:8888:8888:8888:8888:8888");
+    }
+    wcscpy(r.externalIpV6Address, L"2008:8888:8888:8888:8888:8888:8888:8888");
+    wcscpy(r.ipV4Address, L"255.255.255.255");
+    std::vector<std::wstring> tooWide;
+    int measured = 0;
+    testdock::DialogDriver driver(testdock::DialogTitled(kTitle));
+    driver.Do([&](HWND dialog) {
+        const HDC dc = GetDC(dialog);
+        const HGDIOBJ old = SelectObject(dc, reinterpret_cast<HFONT>(SendMessageW(dialog, WM_GETFONT, 0, 0)));
+        for (HWND child = GetWindow(dialog, GW_CHILD); child; child = GetWindow(child, GW_HWNDNEXT)) {
+            wchar_t className[32] = {};
+            GetClassNameW(child, className, 32);
+            if (_wcsicmp(className, L"Static") != 0 || GetDlgCtrlID(child) == 1009) {
+                continue;
+            }
+            wchar_t own[600] = {};
+            GetWindowTextW(child, own, 600);
+            RECT client{};
+            GetClientRect(child, &client);
+            SIZE extent{};
+            GetTextExtentPoint32W(dc, own, static_cast<int>(wcslen(own)), &extent);
+            ++measured;
+            // A tenth to spare, for fonts a little wider than this one.
+            if (extent.cx * 11 / 10 > client.right) {
+                tooWide.push_back(own);
+            }
+        }
+        SelectObject(dc, old);
+        ReleaseDC(dialog, dc);
+        testdock::CloseDialog(dialog, Closing::OkButton);
+    });
+    dock->Info(icon);
+    EXPECT_TRUE(driver.Done());
+    EXPECT_EQ(measured, 56) << "six headings, 25 labels and their values";
+    std::wstring all;
+    for (const std::wstring& text : tooWide) {
+        all += L"[" + text + L"] ";
+    }
+    EXPECT_TRUE(tooWide.empty()) << Narrow(all);
 }
 
 TEST_F(NetworkInfoTest, ExternalAddressFromServersOfOurOwn) {

@@ -89,11 +89,13 @@ TEST_F(SheetTest, LongTitleIsCutAndTextsAreStoredUnchecked) {
         HWND page = CurrentSheetPage(sheet);
         TypeText(page, 1025, std::wstring(600, L'T'));
         TypeText(page, 1027, L"not a web address");
+        TypeText(page, 1050, L"https://[2001:db8::1]/ip");
         TypeText(page, 1028, L"");
         PressOk(sheet);
     });
     EXPECT_EQ(Saved(icon, "Title"), std::string(499, 'T'));
     EXPECT_EQ(Saved(icon, "IPAddressUrl"), "not a web address");
+    EXPECT_EQ(Saved(icon, "IPv6AddressUrl"), "https://[2001:db8::1]/ip");
     EXPECT_EQ(Saved(icon, "Command"), "");
 }
 
@@ -124,6 +126,7 @@ TEST_F(SheetTest, ChosenAdapterGivesItsNameAndCounterInstance) {
 
 TEST_F(SheetTest, AbsentAdapterKeepsItsSettingAndStaysStopped) {
     Adapter().inInfoList = false;
+    Adapter().inAddressesList = false;
     Icon& icon = CreateConfiguredIcon();
     Configure(icon, [&](HWND sheet) {
         HWND page = CurrentSheetPage(sheet);

@@ -34,6 +34,7 @@ const Pairs kDefaults = {
     {"IpV4Address", ""},         {"IpV4Gateway", ""},       {"NetMask", ""},
     {"IPAddressUrl", ""},         {"RateUnit", "0"},         {"GraphScale", "0"},
     {"AdapterChoice", "0"},
+    {"IPv6AddressUrl", ""},
 };
 
 std::string ValueOf(const Pairs& pairs, const std::string& key) {
@@ -61,7 +62,7 @@ private:
     int saves_ = 0;
 };
 
-TEST_F(SettingsTest, FreshIconSavesAll28KeysWithDefaultsInOrder) {
+TEST_F(SettingsTest, FreshIconSavesAll29KeysWithDefaultsInOrder) {
     Icon& icon = dock->CreateIcon();
     const std::string ini = scratch->File("dock.ini");
     dock->Save(icon, ini.c_str(), "Docklet1", false);
@@ -97,6 +98,7 @@ TEST_F(SettingsTest, StoredValuesAreParsedAndCutAsTheyAreRead) {
         {"FontName=" + std::string(40, 'F'), "FontName", std::string(31, 'F')},
         {"InterfaceDescription=" + std::string(300, 'D'), "InterfaceDescription", std::string(255, 'D')},
         {"ImagesFolder=" + std::string(280, 'i'), "ImagesFolder", std::string(259, 'i')},
+        {"IPv6AddressUrl=" + std::string(3000, 'u'), "IPv6AddressUrl", std::string(2047, 'u')},
         // Stored addresses are replaced by the refresh that ends creation: no
         // adapter has an empty GUID, so they end empty.
         {"MACAddress=00:11:22:33:44:55", "MACAddress", ""},
@@ -144,6 +146,7 @@ TEST_F(SettingsTest, StoredValuesSurviveALoadSaveRoundTrip) {
     stored[24].second = "http://127.0.0.1:8080/ip";
     stored[25].second = "1";
     stored[26].second = "2";
+    stored[28].second = "https://[2001:db8::1]:8443/ip";
     std::string content = "[R]\r\n";
     for (const auto& [key, value] : stored) {
         content += key + "=" + value + "\r\n";
@@ -164,7 +167,7 @@ TEST_F(SettingsTest, NonAsciiPathsNameTheRightFile) {
     const Pairs saved = ReadSection(ini, "Ic\xf4ne");
     EXPECT_EQ(ValueOf(saved, "Title"), "Caf\xe9 link");
     EXPECT_EQ(ValueOf(saved, "FontSize"), "21");
-    EXPECT_EQ(saved.size(), 28u);
+    EXPECT_EQ(saved.size(), 29u);
 }
 
 TEST_F(SettingsTest, ExportNamesTheImageSetFolderOnlyForIndexZeroAndOnlyWhenItFits) {

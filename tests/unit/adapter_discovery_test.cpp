@@ -44,7 +44,8 @@ TEST(AdapterDiscovery, FieldsWithoutTerminatorOrWithWildLengthsStayInBounds) {
     ResetAdapterState(instance.get());
     ApplyAdapterLists(instance.get(), &info, &addresses);
     EXPECT_EQ(instance->connected, 1);
-    EXPECT_STREQ(instance->ipV4Address, L"777777777777777");
+    // The whole unterminated 16-character field, and nothing past it.
+    EXPECT_STREQ(instance->ipV4Address, L"7777777777777777");
     EXPECT_STREQ(instance->macAddress, L"FE:80:00:01:AB:CD");
 
     // A name that fills the whole field does not run into the next one.
