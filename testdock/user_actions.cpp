@@ -65,6 +65,26 @@ void ClickControl(HWND dialog, int controlId) {
 
 void PressCloseBox(HWND window) { PostMessageW(window, WM_SYSCOMMAND, SC_CLOSE, 0); }
 
+namespace {
+
+// Pictures taken at another system DPI go to a folder named after it beside
+// the file, so that a run in a prefix of that DPI keeps those taken at 96.
+std::wstring AtSystemDpi(const std::wstring& path) {
+    const HDC screen = GetDC(nullptr);
+    const int dpi = GetDeviceCaps(screen, LOGPIXELSX);
+    ReleaseDC(nullptr, screen);
+    if (dpi == 96) {
+        return path;
+    }
+    const size_t slash = path.find_last_of(L"\\/");
+    const size_t name = slash == std::wstring::npos ? 0 : slash + 1;
+    const std::wstring folder = path.substr(0, name) + L"dpi" + std::to_wstring(dpi);
+    CreateDirectoryW(folder.c_str(), nullptr);
+    return folder + L"\\" + path.substr(name);
+}
+
+}  // namespace
+
 bool CaptureWindowPng(HWND window, const std::wstring& path) {
     RECT rect{};
     if (!GetWindowRect(window, &rect)) {
@@ -97,7 +117,7 @@ bool CaptureWindowPng(HWND window, const std::wstring& path) {
                                           {0x9A, 0x73, 0x00, 0x00, 0xF8, 0x1E, 0xF3, 0x2E}};
         Gdiplus::GpBitmap* image = nullptr;
         if (GdipCreateBitmapFromHBITMAP(bitmap, nullptr, &image) == Gdiplus::Ok) {
-            saved = GdipSaveImageToFile(image, path.c_str(), &kPngEncoder, nullptr) == Gdiplus::Ok;
+            saved = GdipSaveImageToFile(image, AtSystemDpi(path).c_str(), &kPngEncoder, nullptr) == Gdiplus::Ok;
             GdipDisposeImage(image);
         }
         Gdiplus::GdiplusShutdown(token);
