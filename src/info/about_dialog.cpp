@@ -1,8 +1,8 @@
 #include "info/about_dialog.h"
 
 #include "base/docklet_instance.h"
-#include "info/logo.h"
 #include "base/window_placement.h"
+#include "info/logo.h"
 
 #include <cwchar>
 
