@@ -90,8 +90,6 @@ bool CaptureWindowPng(HWND window, const std::wstring& path) {
     if (!GetWindowRect(window, &rect)) {
         return false;
     }
-    // Everything painted now, children and frame included.
-    RedrawWindow(window, nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_FRAME | RDW_ALLCHILDREN | RDW_UPDATENOW);
     const int width = rect.right - rect.left;
     const int height = rect.bottom - rect.top;
     BITMAPINFO info{};
@@ -101,10 +99,20 @@ bool CaptureWindowPng(HWND window, const std::wstring& path) {
     HDC memory = CreateCompatibleDC(screen);
     HBITMAP bitmap = CreateDIBSection(screen, &info, DIB_RGB_COLORS, &bits, nullptr, 0);
     HGDIOBJ previous = SelectObject(memory, bitmap);
-    BitBlt(memory, 0, 0, width, height, screen, rect.left, rect.top, SRCCOPY);
-    GdiFlush();
-    // A picture of one colour shows nothing of the window.
-    const bool blank = AllOneColour(static_cast<const uint32_t*>(bits), static_cast<size_t>(width) * height);
+    // Everything painted now, children and frame included. A picture of one
+    // colour shows nothing of the window: the first window in a fresh prefix
+    // can reach the screen late, so it is taken again a few times.
+    bool blank = true;
+    for (int attempt = 0; blank && attempt < 10; ++attempt) {
+        if (attempt > 0) {
+            Sleep(200);
+        }
+        RedrawWindow(window, nullptr, nullptr,
+                     RDW_INVALIDATE | RDW_ERASE | RDW_FRAME | RDW_ALLCHILDREN | RDW_UPDATENOW);
+        BitBlt(memory, 0, 0, width, height, screen, rect.left, rect.top, SRCCOPY);
+        GdiFlush();
+        blank = AllOneColour(static_cast<const uint32_t*>(bits), static_cast<size_t>(width) * height);
+    }
     SelectObject(memory, previous);
     DeleteDC(memory);
     ReleaseDC(nullptr, screen);
