@@ -65,13 +65,31 @@ void ClickControl(HWND dialog, int controlId) {
 
 void PressCloseBox(HWND window) { PostMessageW(window, WM_SYSCOMMAND, SC_CLOSE, 0); }
 
+namespace {
+
+// Pictures taken at another system DPI go to a folder named after it beside
+// the file, so that a run in a prefix of that DPI keeps those taken at 96.
+std::wstring AtSystemDpi(const std::wstring& path) {
+    const HDC screen = GetDC(nullptr);
+    const int dpi = GetDeviceCaps(screen, LOGPIXELSX);
+    ReleaseDC(nullptr, screen);
+    if (dpi == 96) {
+        return path;
+    }
+    const size_t slash = path.find_last_of(L"\\/");
+    const size_t name = slash == std::wstring::npos ? 0 : slash + 1;
+    const std::wstring folder = path.substr(0, name) + L"dpi" + std::to_wstring(dpi);
+    CreateDirectoryW(folder.c_str(), nullptr);
+    return folder + L"\\" + path.substr(name);
+}
+
+}  // namespace
+
 bool CaptureWindowPng(HWND window, const std::wstring& path) {
     RECT rect{};
     if (!GetWindowRect(window, &rect)) {
         return false;
     }
-    // Everything painted now, children and frame included.
-    RedrawWindow(window, nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_FRAME | RDW_ALLCHILDREN | RDW_UPDATENOW);
     const int width = rect.right - rect.left;
     const int height = rect.bottom - rect.top;
     BITMAPINFO info{};
@@ -81,10 +99,20 @@ bool CaptureWindowPng(HWND window, const std::wstring& path) {
     HDC memory = CreateCompatibleDC(screen);
     HBITMAP bitmap = CreateDIBSection(screen, &info, DIB_RGB_COLORS, &bits, nullptr, 0);
     HGDIOBJ previous = SelectObject(memory, bitmap);
-    BitBlt(memory, 0, 0, width, height, screen, rect.left, rect.top, SRCCOPY);
-    GdiFlush();
-    // A picture of one colour shows nothing of the window.
-    const bool blank = AllOneColour(static_cast<const uint32_t*>(bits), static_cast<size_t>(width) * height);
+    // Everything painted now, children and frame included. A picture of one
+    // colour shows nothing of the window: the first window in a fresh prefix
+    // can reach the screen late, so it is taken again a few times.
+    bool blank = true;
+    for (int attempt = 0; blank && attempt < 10; ++attempt) {
+        if (attempt > 0) {
+            Sleep(200);
+        }
+        RedrawWindow(window, nullptr, nullptr,
+                     RDW_INVALIDATE | RDW_ERASE | RDW_FRAME | RDW_ALLCHILDREN | RDW_UPDATENOW);
+        BitBlt(memory, 0, 0, width, height, screen, rect.left, rect.top, SRCCOPY);
+        GdiFlush();
+        blank = AllOneColour(static_cast<const uint32_t*>(bits), static_cast<size_t>(width) * height);
+    }
     SelectObject(memory, previous);
     DeleteDC(memory);
     ReleaseDC(nullptr, screen);
@@ -97,7 +125,7 @@ bool CaptureWindowPng(HWND window, const std::wstring& path) {
                                           {0x9A, 0x73, 0x00, 0x00, 0xF8, 0x1E, 0xF3, 0x2E}};
         Gdiplus::GpBitmap* image = nullptr;
         if (GdipCreateBitmapFromHBITMAP(bitmap, nullptr, &image) == Gdiplus::Ok) {
-            saved = GdipSaveImageToFile(image, path.c_str(), &kPngEncoder, nullptr) == Gdiplus::Ok;
+            saved = GdipSaveImageToFile(image, AtSystemDpi(path).c_str(), &kPngEncoder, nullptr) == Gdiplus::Ok;
             GdipDisposeImage(image);
         }
         Gdiplus::GdiplusShutdown(token);

@@ -46,6 +46,7 @@ std::wstring ListSelection(HWND page, int id);
 SIZE PictureSize(HWND page, int id);
 
 // The window as it shows on screen, written as PNG; false for a blank picture.
+// At a system DPI other than 96 the file goes to a folder "dpi<N>" beside path's.
 bool CaptureWindowPng(HWND window, const std::wstring& path);
 
 }  // namespace testdock

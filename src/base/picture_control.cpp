@@ -27,6 +27,14 @@ void SetPicture(HWND dialog, int controlId, HBITMAP picture) noexcept {
     }
 }
 
+SIZE PictureRoom(HWND dialog, int controlId) noexcept {
+    RECT client{};
+    if (!GetClientRect(GetDlgItem(dialog, controlId), &client)) {
+        return SIZE{0, 0};
+    }
+    return SIZE{client.right - client.left, client.bottom - client.top};
+}
+
 void TakeBackPicture(HWND dialog, int controlId) noexcept {
     const BitmapHandleOwner held(Exchange(dialog, controlId, nullptr));
 }

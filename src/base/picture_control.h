@@ -12,6 +12,10 @@
 // control gives back.
 void SetPicture(HWND dialog, int controlId, HBITMAP picture) noexcept;
 
+// The control's client size: at any system DPI the picture is made for it,
+// not for the size the control had at 96 DPI.
+SIZE PictureRoom(HWND dialog, int controlId) noexcept;
+
 // Takes the control's bitmap back and deletes it: for WM_DESTROY of the
 // dialog, while the control still exists.
 void TakeBackPicture(HWND dialog, int controlId) noexcept;

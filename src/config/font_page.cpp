@@ -153,7 +153,7 @@ int32_t ParseFontSize(const wchar_t* text) noexcept {
 
 void DrawFontPreview(HWND page, int controlId, const wchar_t* faceName, int32_t size, COLORREF color,
                      uint8_t alpha) noexcept {
-    const PreviewCanvas canvas = MakePreviewCanvas(150, 60);
+    const PreviewCanvas canvas = MakeFittedCanvas(PictureRoom(page, controlId), 150, 60);
     if (!canvas.graphics) {
         return;
     }

@@ -127,7 +127,7 @@ INT_PTR CALLBACK GraphPageProc(HWND page, UINT message, WPARAM wParam, LPARAM lP
 }
 
 void DrawGraphPreview(HWND page, int controlId, const DockletInstance& instance) noexcept {
-    const PreviewCanvas canvas = MakePreviewCanvas(kSampleSize, kSampleSize);
+    const PreviewCanvas canvas = MakeFittedCanvas(PictureRoom(page, controlId), kSampleSize, kSampleSize);
     if (!canvas.graphics) {
         return;
     }

@@ -15,13 +15,12 @@ namespace {
 
 constexpr int IDC_IMAGE_SET_LIST = 1008;
 constexpr int IDC_BACKGROUND_PREVIEW = 1057;
-constexpr int kPreviewSide = 192;
 constexpr size_t kPatternCapacity = 275;
 
 void PreviewBackground(HWND page, const DockletInstance& working) noexcept {
     char path[kImagePathCapacity];
     if (BuildImageSetPath(&working, ImagePathBase::Root, "background.png", path, sizeof path)) {
-        ShowImagePreview(page, IDC_BACKGROUND_PREVIEW, path, kPreviewSide);
+        ShowImagePreview(page, IDC_BACKGROUND_PREVIEW, path);
     }
 }
 

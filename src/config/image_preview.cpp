@@ -43,19 +43,11 @@ BitmapOwner ScaleByThumbnail(GpImage* image, UINT width, UINT height, SIZE shown
 
 }  // namespace
 
-SIZE PreviewSize(int width, int height, int maxSide) noexcept {
-    if (width <= 0 || height <= 0 || maxSide <= 0) {
-        return SIZE{0, 0};
-    }
-    const double scale = width > height ? static_cast<double>(width) / maxSide : static_cast<double>(height) / maxSide;
-    return SIZE{static_cast<LONG>(width / scale), static_cast<LONG>(height / scale)};
-}
-
 bool PreviewScalesByDrawing(int width, int height) noexcept {
     return width > kThumbnailLimit || height > kThumbnailLimit;
 }
 
-void ShowImagePreview(HWND page, int controlId, const char* path, int maxSide) noexcept {
+void ShowImagePreview(HWND page, int controlId, const char* path) noexcept {
     const HostImageOwner loaded(host::DockletLoadGDIPlusImage(path));
     GpImage* image = NativeImageOf(loaded.get());
     UINT width = 0;
@@ -64,7 +56,7 @@ void ShowImagePreview(HWND page, int controlId, const char* path, int maxSide) n
         GdipGetImageHeight(image, &height) != Gdiplus::Ok) {
         return;
     }
-    const SIZE shown = PreviewSize(static_cast<int>(width), static_cast<int>(height), maxSide);
+    const SIZE shown = FitInside(static_cast<int>(width), static_cast<int>(height), PictureRoom(page, controlId));
     if (shown.cx <= 0 || shown.cy <= 0) {
         return;
     }

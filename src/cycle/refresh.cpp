@@ -90,10 +90,7 @@ void RefreshDisplay(DockletInstance* instance) noexcept {
     if (TakeNewLabel(instance->handedOver, label)) {
         host::DockletSetLabel(instance->hwndDocklet, label);
     }
-    // With the label hidden the icon changes only with the adapter state.
-    if (instance->labelData & kLabelHidden) {
-        return;
-    }
+    // A hidden label hides only the label: the icon goes on showing the figures.
     PushOverlay(instance);
 }
 

@@ -1,12 +1,14 @@
 #include "info/about_dialog.h"
 
 #include "base/docklet_instance.h"
-#include "base/picture_control.h"
 #include "base/window_placement.h"
+#include "info/logo.h"
 
 #include <cwchar>
 
 namespace {
+
+constexpr int kLogoControl = 1007;
 
 // The icon knows its About box while it is up, so that the dock can destroy
 // the icon from inside the box's loop.
@@ -37,11 +39,14 @@ INT_PTR AboutDialogProc(HWND dialog, UINT message, WPARAM wParam, LPARAM lParam)
                 return TRUE;
             }
             return FALSE;
+        case WM_DRAWITEM:
+            if (wParam == kLogoControl) {
+                DrawLogo(*reinterpret_cast<const DRAWITEMSTRUCT*>(lParam));
+                return TRUE;
+            }
+            return FALSE;
         case WM_DESTROY:
             NoteOpenBox(dialog, nullptr);
-            // The picture control loaded the logo from the template but does not
-            // free it on every system; taking it back frees it exactly once.
-            TakeBackPicture(dialog, 1007);
             return FALSE;
         default:
             return FALSE;

@@ -5,6 +5,7 @@
 #include "base/window_placement.h"
 #include "info/external_address.h"
 #include "info/external_lookup.h"
+#include "info/logo.h"
 #include "info/network_info_ids.h"
 #include "info/network_info_text.h"
 
@@ -14,29 +15,6 @@ void ShowTexts(HWND dialog, const std::vector<ControlText>& texts) {
     for (const ControlText& text : texts) {
         SetDlgItemTextW(dialog, text.controlId, text.text.c_str());
     }
-}
-
-constexpr int kLogoBitmap = 1006;
-
-// The logo is drawn straight from the module's resource at each paint, so
-// the dialog makes and holds no bitmap for it.
-void DrawLogo(const DRAWITEMSTRUCT& item) {
-    const auto module = reinterpret_cast<HMODULE>(GetWindowLongPtrW(item.hwndItem, GWLP_HINSTANCE));
-    const HRSRC found = FindResourceW(module, MAKEINTRESOURCEW(kLogoBitmap), MAKEINTRESOURCEW(2));  // RT_BITMAP
-    const HGLOBAL loaded = found ? LoadResource(module, found) : nullptr;
-    const auto* info = static_cast<const BITMAPINFO*>(loaded ? LockResource(loaded) : nullptr);
-    const size_t size = found ? SizeofResource(module, found) : 0;
-    if (!info || size < sizeof(BITMAPINFOHEADER) || info->bmiHeader.biBitCount != 24 ||
-        info->bmiHeader.biCompression != BI_RGB || info->bmiHeader.biWidth <= 0 || info->bmiHeader.biHeight <= 0) {
-        return;
-    }
-    const BITMAPINFOHEADER& header = info->bmiHeader;
-    const size_t stride = (static_cast<size_t>(header.biWidth) * 3 + 3) / 4 * 4;
-    if (header.biSize > size || stride * static_cast<size_t>(header.biHeight) > size - header.biSize) {
-        return;
-    }
-    SetDIBitsToDevice(item.hDC, item.rcItem.left, item.rcItem.top, header.biWidth, header.biHeight, 0, 0, 0,
-                      header.biHeight, reinterpret_cast<const BYTE*>(info) + header.biSize, info, DIB_RGB_COLORS);
 }
 
 // What one open dialog keeps: the icon, the lookups it watches (IPv4, IPv6),

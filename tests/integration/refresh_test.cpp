@@ -73,18 +73,6 @@ TEST_F(RefreshTest, LabelsReadInTheChosenUnit) {
     }
 }
 
-TEST_F(RefreshTest, HiddenLabelIsEmptyAndRefreshDisplayPushesNoOverlay) {
-    ServeCounters(0, 0, 0);
-    ServeCounters(1, 100, 100);
-    Icon& icon = CreateConfiguredIcon("LabelData=9\r\n");
-    EXPECT_EQ(icon.label, "");
-    const int overlays = icon.Count(EventKind::Overlay);
-    ServeCounters(2, 200, 200);
-    dock->Tick(icon, kFastTimer);
-    EXPECT_EQ(icon.Count(EventKind::Overlay), overlays);
-    EXPECT_EQ(icon.EventsOf(EventKind::Label).back()->text, "");
-}
-
 TEST_F(RefreshTest, RatesComeFromTheBlocksOwnTimeStamps) {
     ServeCounters(0, 0, 0);
     ServeCounters(2, 3000, 0);  // two seconds apart: 1500 bytes per second
@@ -242,6 +230,25 @@ TEST_F(QuietTest, AnIdleIconHandsOverNothingUntilTrafficComes) {
     FastTicks(icon, 1, 1500);
     EXPECT_EQ(HandedOver(icon), (std::array<int, 3>{idle[0] + 1, idle[1] + 1, idle[2]}));
     EXPECT_EQ(icon.label, "Total Transfer: 3.0K");
+}
+
+// Many users hide the label because the icon shows the rates: it must not stand still.
+TEST_F(QuietTest, AHiddenLabelHidesOnlyTheLabelAndTheIconFollowsTheFiguresEveryTick) {
+    ServeCounters(0, 0, 0);
+    ServeCounters(1, bytes_, bytes_);
+    Icon& icon = CreateConfiguredIcon("LabelData=9\r\n");
+    EXPECT_EQ(icon.label, "");
+    FastTicks(icon, 1);
+    const std::array<int, 3> idle = HandedOver(icon);
+    FastTicks(icon, 5);
+    EXPECT_EQ(HandedOver(icon), idle) << "an idle tick hands over nothing";
+
+    FastTicks(icon, 1, 1500);
+    EXPECT_EQ(HandedOver(icon), (std::array<int, 3>{idle[0] + 1, idle[1], idle[2]}))
+        << "a fast tick whose figures changed hands over a new overlay, and no label";
+    FastTicks(icon, 1, 2500);
+    EXPECT_EQ(HandedOver(icon), (std::array<int, 3>{idle[0] + 2, idle[1], idle[2]}));
+    EXPECT_EQ(icon.label, "");
 }
 
 TEST_F(QuietTest, WithGraphsOnAnIconIdleForTwoMinutesHandsOverNothingAndAStateChangeShowsAtOnce) {

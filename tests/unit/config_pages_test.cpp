@@ -4,6 +4,7 @@
 #include "config/font_page.h"
 #include "config/image_preview.h"
 #include "config/opacity_slider.h"
+#include "config/preview_picture.h"
 
 #include <gtest/gtest.h>
 
@@ -12,18 +13,22 @@
 
 namespace {
 
-TEST(ImagePreview, LongerSideBecomes192AndLargeImagesAreDrawnScaled) {
+TEST(ImagePreview, PicturesFillTheirControlWithTheirAspectKeptAndLargeImagesAreDrawnScaled) {
     struct Case {
         int width, height;
+        SIZE room;
         LONG shownWidth, shownHeight;
         bool byDrawing;
     };
     const Case cases[] = {
-        {128, 128, 192, 192, false}, {512, 256, 192, 96, true}, {100, 300, 64, 192, true},
-        {256, 256, 192, 192, false}, {257, 10, 192, 7, true},   {0, 10, 0, 0, false},
+        {128, 128, {192, 192}, 192, 192, false}, {512, 256, {192, 192}, 192, 96, true},
+        {100, 300, {192, 192}, 64, 192, true},   {256, 256, {192, 208}, 192, 192, false},
+        {257, 10, {192, 192}, 192, 7, true},     {0, 10, {192, 192}, 0, 0, false},
+        {100, 300, {288, 312}, 104, 312, true},  {150, 60, {261, 83}, 207, 83, false},
+        {256, 256, {0, 312}, 0, 0, false},
     };
     for (const Case& c : cases) {
-        const SIZE shown = PreviewSize(c.width, c.height, 192);
+        const SIZE shown = FitInside(c.width, c.height, c.room);
         EXPECT_EQ(shown.cx, c.shownWidth) << c.width << "x" << c.height;
         EXPECT_EQ(shown.cy, c.shownHeight) << c.width << "x" << c.height;
         EXPECT_EQ(PreviewScalesByDrawing(c.width, c.height), c.byDrawing) << c.width << "x" << c.height;
