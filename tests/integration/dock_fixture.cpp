@@ -67,6 +67,14 @@ void DockTest::SetUp() {
 
 void DockTest::TearDown() {
     dock.reset();
+    // Whatever the dock's image family, every overlay it got was readable in
+    // it, and every image went back by its rule, once.
+    const testdock::ImageCounters& images = testdock::Counters();
+    EXPECT_EQ(images.malformedOverlays, 0);
+    EXPECT_EQ(images.flatVtableCalls, 0);
+    EXPECT_EQ(images.deletedTwice, 0);
+    EXPECT_EQ(images.Live(), 0) << "pictures the dock loaded for the module";
+    EXPECT_EQ(images.LiveOverlays(), 0);
     scratch.reset();
     const std::lock_guard<std::mutex> lock(testdock::HooksLock());
     Hooks() = testdock::SystemHooks{};
