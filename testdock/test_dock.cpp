@@ -33,13 +33,14 @@ LRESULT CALLBACK IconWindowProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM l
     // Like a dock, forward the icon window's timers to the docklet (or, as
     // some docks do, every message of the window).
     TestDock* dock = TestDock::Active();
-    const bool forwarded = dock && (message == WM_TIMER || dock->mode.forwardEveryMessage);
-    if (forwarded) {
+    const bool forward = dock && (message == WM_TIMER || dock->mode.forwardEveryMessage);
+    if (forward) {
         if (Icon* icon = dock->FindIcon(hwnd); icon && !icon->destroyed) {
             dock->Message(*icon, message, wParam, lParam);
             if (message == WM_TIMER) {
                 return 0;
             }
+            icon->forwarded.push_back(message);
         }
     }
     return DefWindowProcW(hwnd, message, wParam, lParam);

@@ -51,6 +51,8 @@ struct Icon {
     // host callbacks by name, window calls as "SetTimer" and the like. A dock
     // forgets the icon then, so anything here is a fault of the module.
     std::vector<std::string> afterDestroy;
+    // Messages of the icon's window the dock forwarded to OnProcessMessage, timers aside.
+    std::vector<UINT> forwarded;
 
     std::vector<const Event*> EventsOf(EventKind kind) const;
     int Count(EventKind kind) const;

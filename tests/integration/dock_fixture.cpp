@@ -65,6 +65,14 @@ void DockTest::SetUp() {
     scratch = std::make_unique<ScratchFolder>();
 }
 
+void DockTest::Redock(const testdock::DockMode& mode) {
+    dock.reset();
+    testdock::Counters() = testdock::ImageCounters{};
+    const std::wstring named = NamedModule();
+    dock = std::make_unique<TestDock>(named.empty() ? L"VantrelDocklet.dll" : named, mode);
+    ASSERT_TRUE(dock->Loaded());
+}
+
 void DockTest::TearDown() {
     dock.reset();
     // Whatever the dock's image family, every overlay it got was readable in
