@@ -1,9 +1,11 @@
 #include "dock_image.h"
 
-#include <objidl.h>
-#include <gdiplus.h>
+#include "import_patch.h"
 
+#include <map>
+#include <mutex>
 #include <new>
+#include <set>
 #include <vector>
 
 using namespace Gdiplus::DllExports;
@@ -66,7 +68,120 @@ DockImage* NewDockImage(Gdiplus::GpImage* native) {
     return image;
 }
 
+// What the dock knows of the pictures it handed out, for the module's calls
+// (which may come from its own threads): each flat picture still out, with
+// the first field it had, and the first field of every picture handed out.
+struct Handed {
+    std::mutex lock;
+    std::map<void*, void*> flatOut;
+    std::set<const void*> firstFields;
+};
+
+Handed& Out() {
+    static Handed handed;
+    return handed;
+}
+
+void* TESTDOCK_THISCALL DisguiseTrap(void* self, unsigned) {
+    ++Counters().flatVtableCalls;
+    return self;
+}
+
+// Data, not code: what a disguised flat picture's first field points at.
+const void* const kDisguise[] = {
+    reinterpret_cast<const void*>(&DisguiseTrap),
+    reinterpret_cast<const void*>(&DisguiseTrap),
+    reinterpret_cast<const void*>(&DisguiseTrap),
+};
+
+void* LoadFlatPicture(const std::wstring& path, bool disguise) {
+    Gdiplus::GpBitmap* bitmap = nullptr;
+    if (GdipCreateBitmapFromFile(path.c_str(), &bitmap) != Gdiplus::Ok || !bitmap) {
+        return nullptr;
+    }
+    void** firstField = reinterpret_cast<void**>(bitmap);
+    Handed& out = Out();
+    const std::lock_guard<std::mutex> hold(out.lock);
+    out.flatOut[bitmap] = *firstField;
+    if (disguise) {
+        *firstField = const_cast<void**>(kDisguise);
+    }
+    out.firstFields.insert(*firstField);
+    ++Counters().created;
+    return bitmap;
+}
+
+decltype(&GdipDisposeImage) realDisposeImage = nullptr;
+decltype(&GetModuleHandleExW) realGetModuleHandleEx = nullptr;
+
+Gdiplus::GpStatus WINGDIPAPI WatchDisposeImage(Gdiplus::GpImage* image) {
+    {
+        Handed& out = Out();
+        const std::lock_guard<std::mutex> hold(out.lock);
+        if (auto found = out.flatOut.find(image); found != out.flatOut.end()) {
+            // GDI+ gets its own object back as it made it.
+            *reinterpret_cast<void**>(image) = found->second;
+            out.flatOut.erase(found);
+            ++Counters().deleted;
+        }
+    }
+    return realDisposeImage(image);
+}
+
+BOOL WINAPI WatchGetModuleHandleEx(DWORD flags, LPCWSTR name, HMODULE* module) {
+    if (flags & GET_MODULE_HANDLE_EX_FLAG_FROM_ADDRESS) {
+        Handed& out = Out();
+        const std::lock_guard<std::mutex> hold(out.lock);
+        if (out.firstFields.count(name)) {
+            ++Counters().familyProbes;
+        }
+    }
+    return realGetModuleHandleEx(flags, name, module);
+}
+
 }  // namespace
+
+struct ImageWatch::Impl {
+    ImportPatch dispose;
+    ImportPatch moduleHandle;
+};
+
+ImageWatch::ImageWatch(HMODULE module) : impl_(new Impl) {
+    {
+        Handed& out = Out();
+        const std::lock_guard<std::mutex> hold(out.lock);
+        out.flatOut.clear();
+        out.firstFields = {&kDockImageVtable[1]};
+    }
+    realDisposeImage = &GdipDisposeImage;
+    realGetModuleHandleEx = &GetModuleHandleExW;
+    impl_->dispose = ImportPatch(module, "gdiplus.dll", "GdipDisposeImage", reinterpret_cast<void*>(&WatchDisposeImage));
+    impl_->moduleHandle = ImportPatch(module, "kernel32.dll", "GetModuleHandleExW",
+                                      reinterpret_cast<void*>(&WatchGetModuleHandleEx));
+}
+
+ImageWatch::~ImageWatch() = default;
+
+void* LoadDockPicture(ImageFamily family, const std::wstring& path, bool disguise) {
+    return family == ImageFamily::Flat ? LoadFlatPicture(path, disguise) : LoadDockImage(path);
+}
+
+Gdiplus::GpImage* OverlayNative(ImageFamily family, void* overlay) {
+    if (!overlay) {
+        return nullptr;
+    }
+    return family == ImageFamily::Flat ? static_cast<Gdiplus::GpImage*>(overlay)
+                                       : static_cast<Gdiplus::GpImage*>(static_cast<MsvcImageLayout*>(overlay)->nativeImage);
+}
+
+void DropOverlay(ImageFamily family, void* overlay) {
+    if (family == ImageFamily::Flat) {
+        GdipDisposeImage(static_cast<Gdiplus::GpImage*>(overlay));
+    } else {
+        DeleteThroughSlot0(static_cast<MsvcImageLayout*>(overlay));
+    }
+    ++Counters().overlaysDeleted;
+}
 
 ImageCounters& Counters() {
     static ImageCounters counters;

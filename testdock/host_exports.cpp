@@ -2,7 +2,6 @@
 // exports them for its docklets.
 #include "test_dock.h"
 
-using testdock::MsvcImageLayout;
 using testdock::TestDock;
 
 extern "C" {
@@ -11,7 +10,7 @@ __declspec(dllexport) void WINAPI DockletSetLabel(HWND hwnd, char* text) {
     if (TestDock* dock = TestDock::Active()) dock->OnSetLabel(hwnd, text);
 }
 
-__declspec(dllexport) void WINAPI DockletSetImageOverlay(HWND hwnd, MsvcImageLayout* image, BOOL autoDelete) {
+__declspec(dllexport) void WINAPI DockletSetImageOverlay(HWND hwnd, void* image, BOOL autoDelete) {
     if (TestDock* dock = TestDock::Active()) dock->OnSetImageOverlay(hwnd, image, autoDelete);
 }
 
@@ -19,7 +18,8 @@ __declspec(dllexport) void WINAPI DockletSetImageFile(HWND hwnd, char* path) {
     if (TestDock* dock = TestDock::Active()) dock->OnSetImageFile(hwnd, path);
 }
 
-__declspec(dllexport) MsvcImageLayout* WINAPI DockletLoadGDIPlusImage(char* path) {
+// A Gdiplus::Image object or a flat handle, by the dock's image family.
+__declspec(dllexport) void* WINAPI DockletLoadGDIPlusImage(char* path) {
     TestDock* dock = TestDock::Active();
     return dock ? dock->OnLoadImage(path) : nullptr;
 }

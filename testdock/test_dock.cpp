@@ -30,12 +30,17 @@ Fn Find(HMODULE module, const char* name) {
 }
 
 LRESULT CALLBACK IconWindowProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam) {
-    // Like a dock, forward the icon window's messages to the docklet.
+    // Like a dock, forward the icon window's timers to the docklet (or, as
+    // some docks do, every message of the window).
     TestDock* dock = TestDock::Active();
-    if (dock && message == WM_TIMER) {
+    const bool forward = dock && (message == WM_TIMER || dock->mode.forwardEveryMessage);
+    if (forward) {
         if (Icon* icon = dock->FindIcon(hwnd); icon && !icon->destroyed) {
             dock->Message(*icon, message, wParam, lParam);
-            return 0;
+            if (message == WM_TIMER) {
+                return 0;
+            }
+            icon->forwarded.push_back(message);
         }
     }
     return DefWindowProcW(hwnd, message, wParam, lParam);
@@ -140,6 +145,8 @@ TestDock::TestDock(const std::wstring& modulePath, const DockMode& dockMode)
         return;
     }
     hooks_ = std::make_unique<InstalledHooks>(module_);
+    imageWatch_ = std::make_unique<ImageWatch>(module_);
+    Hooks().missingHostFunctions.insert(mode.missingExports.begin(), mode.missingExports.end());
     Hooks().onWindowCall = [this](const WindowCall& call) {
         if (Icon* icon = FindIcon(call.hwnd); icon && icon->destroyed) {
             icon->afterDestroy.push_back(call.function);
@@ -167,12 +174,12 @@ TestDock::~TestDock() {
             Destroy(*icon);
         }
         if (icon->overlay) {
-            DeleteThroughSlot0(icon->overlay);
-            ++Counters().overlaysDeleted;
+            DropOverlay(mode.images, icon->overlay);
             icon->overlay = nullptr;
         }
         DestroyWindow(icon->hwnd);
     }
+    imageWatch_.reset();
     hooks_.reset();
     Hooks().onWindowCall = nullptr;
     if (module_) {
@@ -233,8 +240,7 @@ void TestDock::Destroy(Icon& icon) {
     icon.destroyed = true;
     // The icon is gone from the dock, and its overlay with it.
     if (icon.overlay) {
-        DeleteThroughSlot0(icon.overlay);
-        ++Counters().overlaysDeleted;
+        DropOverlay(mode.images, icon.overlay);
         icon.overlay = nullptr;
     }
 }
@@ -327,37 +333,40 @@ void TestDock::OnSetImageFile(HWND hwnd, const char* path) {
     Record(hwnd, {EventKind::ImageFile, file});
 }
 
-void TestDock::OnSetImageOverlay(HWND hwnd, MsvcImageLayout* image, BOOL autoDelete) {
+void TestDock::OnSetImageOverlay(HWND hwnd, void* image, BOOL autoDelete) {
     Event event{EventKind::Overlay, "", autoDelete};
+    bool readable = false;
     if (image) {
         ++Counters().overlaysReceived;
         UINT width = 0;
         UINT height = 0;
-        auto* native = static_cast<Gdiplus::GpImage*>(image->nativeImage);
-        if (!native || GdipGetImageWidth(native, &width) != Gdiplus::Ok ||
-            GdipGetImageHeight(native, &height) != Gdiplus::Ok) {
+        Gdiplus::GpImage* native = OverlayNative(mode.images, image);
+        readable = native && GdipGetImageWidth(native, &width) == Gdiplus::Ok &&
+                   GdipGetImageHeight(native, &height) == Gdiplus::Ok;
+        if (!readable) {
             ++Counters().malformedOverlays;
         }
         event.width = static_cast<int>(width);
         event.height = static_cast<int>(height);
     }
     Icon* icon = FindIcon(hwnd);
-    if (icon && image) {
-        if (icon->overlay) {
-            DeleteThroughSlot0(icon->overlay);
-            ++Counters().overlaysDeleted;
+    // A flat dock cannot even dispose of a handle GDI+ does not know.
+    if (image && (readable || mode.images == ImageFamily::Msvc)) {
+        if (icon) {
+            if (icon->overlay) {
+                DropOverlay(mode.images, icon->overlay);
+            }
+            icon->overlay = image;
+        } else if (autoDelete) {
+            DropOverlay(mode.images, image);
         }
-        icon->overlay = image;
-    } else if (image && autoDelete) {
-        DeleteThroughSlot0(image);
-        ++Counters().overlaysDeleted;
     }
     Record(hwnd, std::move(event));
 }
 
-MsvcImageLayout* TestDock::OnLoadImage(const char* path) {
+void* TestDock::OnLoadImage(const char* path) {
     std::string file = path ? path : "";
-    MsvcImageLayout* image = LoadDockImage(Widen(file));
+    void* image = LoadDockPicture(mode.images, Widen(file), disguiseFlatImages);
     looseEvents.push_back({EventKind::LoadImage, file, image ? 1 : 0});
     return image;
 }
@@ -388,8 +397,11 @@ void TestDock::OnRemoveSelf(HWND hwnd, WPARAM flag) {
 
 std::wstring TestDock::BaseImagePath(const Icon& icon) const { return Widen(rootFolder + icon.imageFile); }
 
+Gdiplus::GpImage* TestDock::OverlayImage(const Icon& icon) const { return OverlayNative(mode.images, icon.overlay); }
+
 bool TestDock::SaveOverlay(const Icon& icon, const std::wstring& pngPath) const {
-    return icon.overlay && SavePng(static_cast<Gdiplus::GpImage*>(icon.overlay->nativeImage), pngPath);
+    Gdiplus::GpImage* overlay = OverlayImage(icon);
+    return overlay && SavePng(overlay, pngPath);
 }
 
 std::vector<uint32_t> TestDock::OverlayPixels(const Icon& icon, int* width) const {
@@ -397,7 +409,7 @@ std::vector<uint32_t> TestDock::OverlayPixels(const Icon& icon, int* width) cons
     if (!icon.overlay) {
         return pixels;
     }
-    auto* bitmap = static_cast<Gdiplus::GpBitmap*>(icon.overlay->nativeImage);
+    auto* bitmap = static_cast<Gdiplus::GpBitmap*>(OverlayImage(icon));
     UINT w = 0;
     UINT h = 0;
     GdipGetImageWidth(bitmap, &w);
@@ -433,8 +445,8 @@ bool TestDock::SaveComposedIcon(const Icon& icon, const std::wstring& pngPath, i
         GdipDrawImageRectI(graphics, base, 0, 0, size, size);
         GdipDisposeImage(base);
     }
-    if (icon.overlay) {
-        GdipDrawImageRectI(graphics, static_cast<Gdiplus::GpImage*>(icon.overlay->nativeImage), 0, 0, size, size);
+    if (Gdiplus::GpImage* overlay = OverlayImage(icon)) {
+        GdipDrawImageRectI(graphics, overlay, 0, 0, size, size);
     }
     GdipDeleteGraphics(graphics);
     const bool saved = SavePng(bitmap, pngPath);

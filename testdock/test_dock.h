@@ -45,12 +45,14 @@ struct Icon {
     std::vector<Event> events;
     std::string label;      // as the dock shows it now
     std::string imageFile;  // base image, relative to the root folder
-    MsvcImageLayout* overlay = nullptr;  // the dock owns it; freed when replaced
+    void* overlay = nullptr;  // in the dock's image family; the dock owns it and frees it when replaced
     bool removeRequested = false;
     // What reached the dock or the icon's window after OnDestroy returned:
     // host callbacks by name, window calls as "SetTimer" and the like. A dock
     // forgets the icon then, so anything here is a fault of the module.
     std::vector<std::string> afterDestroy;
+    // Messages of the icon's window the dock forwarded to OnProcessMessage, timers aside.
+    std::vector<UINT> forwarded;
 
     std::vector<const Event*> EventsOf(EventKind kind) const;
     int Count(EventKind kind) const;
@@ -111,6 +113,8 @@ public:
     // The icon as the dock draws it: base image, then the overlay, 256x256.
     bool SaveComposedIcon(const Icon& icon, const std::wstring& pngPath, int size = 256) const;
     bool SaveOverlay(const Icon& icon, const std::wstring& pngPath) const;
+    // The GDI+ image of the overlay the dock holds (null when none).
+    Gdiplus::GpImage* OverlayImage(const Icon& icon) const;
     // The overlay the dock holds for the icon, as 0xAARRGGBB rows (empty when none).
     std::vector<uint32_t> OverlayPixels(const Icon& icon, int* width = nullptr) const;
     // Full path of the icon's base image file.
@@ -122,8 +126,8 @@ public:
     Icon* FindIcon(HWND hwnd);
     void OnSetLabel(HWND hwnd, const char* text);
     void OnSetImageFile(HWND hwnd, const char* path);
-    void OnSetImageOverlay(HWND hwnd, MsvcImageLayout* image, BOOL autoDelete);
-    MsvcImageLayout* OnLoadImage(const char* path);
+    void OnSetImageOverlay(HWND hwnd, void* image, BOOL autoDelete);
+    void* OnLoadImage(const char* path);
     void OnLockMouseEffect(HWND hwnd, BOOL lock);
     void OnAttentionAnimation(HWND hwnd);
     void OnGetRootFolder(HWND hwnd, char* buffer);
@@ -136,6 +140,9 @@ public:
     // Removes the icon at once, inside DockletRemoveSelf, as some docks do.
     bool destroyOnRemoveSelf = false;
 
+    // Flat pictures handed out with their first field pointing at the dock's own data.
+    bool disguiseFlatImages = false;
+
     // Loads seen by the dock for images that belong to no icon.
     std::vector<Event> looseEvents;
 
@@ -147,6 +154,7 @@ private:
     HMODULE module_ = nullptr;
     std::unique_ptr<EntryPoints> entry_;
     std::unique_ptr<InstalledHooks> hooks_;
+    std::unique_ptr<ImageWatch> imageWatch_;
     std::vector<std::unique_ptr<Icon>> icons_;
     ULONG_PTR gdiplusToken_ = 0;
 };

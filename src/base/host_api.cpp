@@ -1,6 +1,7 @@
 #include "base/host_api.h"
 
 #include "base/host_image.h"
+#include "base/image_family.h"
 
 namespace {
 
@@ -11,9 +12,10 @@ Fn FindHostFunction(const char* name) noexcept {
 }
 
 using SetLabelFn = void(WINAPI*)(HWND, char*);
-using SetImageOverlayFn = void(WINAPI*)(HWND, HostImage*, BOOL);
+// The image is a Gdiplus::Image object or a flat handle, by the dock's family.
+using SetImageOverlayFn = void(WINAPI*)(HWND, void*, BOOL);
 using SetImageFileFn = void(WINAPI*)(HWND, char*);
-using LoadImageFn = HostImage*(WINAPI*)(char*);
+using LoadImageFn = void*(WINAPI*)(char*);
 using LockMouseEffectFn = void(WINAPI*)(HWND, BOOL);
 using AttentionFn = void(WINAPI*)(HWND);
 using FolderFn = void(WINAPI*)(HWND, char*);
@@ -23,18 +25,26 @@ using RemoveSelfFn = void(WINAPI*)(HWND, WPARAM);
 
 namespace host {
 
+bool DockExports(const char* name) noexcept { return FindHostFunction<FARPROC>(name) != nullptr; }
+
 void DockletSetLabel(HWND hwnd, const char* text) noexcept {
     if (auto fn = FindHostFunction<SetLabelFn>("DockletSetLabel")) {
         fn(hwnd, const_cast<char*>(text));
     }
 }
 
-void DockletSetImageOverlay(HWND hwnd, HostImage* image) noexcept {
-    if (auto fn = FindHostFunction<SetImageOverlayFn>("DockletSetImageOverlay")) {
+void DockletSetImageOverlay(HWND hwnd, GpBitmap* bitmap) noexcept {
+    if (!bitmap) {
+        return;
+    }
+    auto fn = FindHostFunction<SetImageOverlayFn>("DockletSetImageOverlay");
+    if (!fn) {
+        // Nobody takes the bitmap over, so it must not outlive this call.
+        GdipDisposeImage(bitmap);
+    } else if (KnownDockImageFamily() == DockImageFamily::Flat) {
+        fn(hwnd, bitmap, TRUE);
+    } else if (HostImage* image = WrapBitmapForHost(bitmap)) {
         fn(hwnd, image, TRUE);
-    } else {
-        // Nobody takes the image over, so it must not outlive this call.
-        DeleteHostImage(image);
     }
 }
 
@@ -46,7 +56,7 @@ void DockletSetImageFile(HWND hwnd, const char* path) noexcept {
 
 HostImage* DockletLoadGDIPlusImage(const char* path) noexcept {
     if (auto fn = FindHostFunction<LoadImageFn>("DockletLoadGDIPlusImage")) {
-        return fn(const_cast<char*>(path));
+        return AdoptDockPicture(fn(const_cast<char*>(path)));
     }
     return nullptr;
 }

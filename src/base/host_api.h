@@ -3,7 +3,7 @@
 // with a result then yields 0.
 #pragma once
 
-#include <windows.h>
+#include "base/gdiplus_api.h"
 
 struct HostImage;
 
@@ -13,10 +13,17 @@ constexpr size_t kHostFolderCapacity = 1024;
 
 namespace host {
 
+// Whether the dock's executable exports the named function now.
+bool DockExports(const char* name) noexcept;
+
 void DockletSetLabel(HWND hwnd, const char* text) noexcept;
-// Hands the image over: the dock frees it (third argument 1).
-void DockletSetImageOverlay(HWND hwnd, HostImage* image) noexcept;
+// Hands the bitmap over in the dock's image family (a Microsoft-layout object
+// until the family is known): the dock frees it (third argument 1). A dock
+// without the function does not get it, and the bitmap is disposed of here.
+void DockletSetImageOverlay(HWND hwnd, GpBitmap* bitmap) noexcept;
 void DockletSetImageFile(HWND hwnd, const char* path) noexcept;
+// The picture the dock loaded, taken into the module's keeping whatever its
+// family (base/image_family.h): release it with DeleteHostImage.
 HostImage* DockletLoadGDIPlusImage(const char* path) noexcept;
 void DockletLockMouseEffect(HWND hwnd, BOOL lock) noexcept;
 void DockletDoAttentionAnimation(HWND hwnd) noexcept;

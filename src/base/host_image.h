@@ -27,9 +27,11 @@ struct HostImage {
 // Slot 0: void* scalar deleting destructor(unsigned flags); flags bit 0 frees the object.
 using HostImageDeletingDtor = void* (VANTREL_THISCALL*)(HostImage* self, unsigned flags);
 
-// Wraps a bitmap for DockletSetImageOverlay. The wrapper owns the bitmap and is
-// freed by whoever calls its slot-0 destructor (the dock). Returns null, and
-// disposes of the bitmap, when the wrapper cannot be allocated.
+// Wraps a bitmap (or any GDI+ image) in an object of this layout, for a dock of
+// Microsoft's kind or for the module's own keeping. The wrapper owns the image
+// and is freed by whoever calls its slot-0 destructor, which disposes of the
+// image. Returns null, and disposes of the image, when the wrapper cannot be
+// allocated.
 HostImage* WrapBitmapForHost(GpBitmap* bitmap) noexcept;
 
 // Deletes an image, ours or the dock's, through its own destructor.

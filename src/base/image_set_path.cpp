@@ -21,11 +21,16 @@ bool FormatImageSetPath(const char* root, const char* relative, const char* setF
 
 bool BuildImageSetPath(const DockletInstance* instance, ImagePathBase base, const char* fileName, char* path,
                        size_t capacity) noexcept {
+    return BuildImageSetPath(instance, instance->imagesFolder, base, fileName, path, capacity);
+}
+
+bool BuildImageSetPath(const DockletInstance* instance, const wchar_t* setName, ImagePathBase base,
+                       const char* fileName, char* path, size_t capacity) noexcept {
     if (path && capacity > 0) {
         path[0] = '\0';
     }
     char setFolder[kImagePathCapacity];
-    if (!WideToAnsi(instance->imagesFolder, setFolder, sizeof setFolder)) {
+    if (!WideToAnsi(setName, setFolder, sizeof setFolder)) {
         return false;
     }
     char root[kHostFolderCapacity] = "";

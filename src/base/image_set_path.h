@@ -22,3 +22,6 @@ bool FormatImageSetPath(const char* root, const char* relative, const char* setF
 // Also false when the set's name has no 8-bit form.
 bool BuildImageSetPath(const DockletInstance* instance, ImagePathBase base, const char* fileName, char* path,
                        size_t capacity) noexcept;
+// The same for another set of the docklet's folder.
+bool BuildImageSetPath(const DockletInstance* instance, const wchar_t* setName, ImagePathBase base,
+                       const char* fileName, char* path, size_t capacity) noexcept;

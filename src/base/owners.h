@@ -98,7 +98,7 @@ using StringFormatOwner = UniquePointer<Gdiplus::GpStringFormat*, &GdipDeleteStr
 using BitmapOwner = UniquePointer<GpBitmap*, &GdipDisposeImage>;
 using ImageOwner = UniquePointer<GpImage*, &GdipDisposeImage>;
 
-// Images the dock loaded for the module, deleted through their own destructor.
+// Images the dock loaded for the module, released by the rule of their family.
 using HostImageOwner = UniquePointer<HostImage*, &DeleteHostImage>;
 
 // Takes over what a GDI+ creation call wrote through owner.put(), but only when

@@ -15,12 +15,15 @@ ContextMenuEntry Toggle(UINT id, const wchar_t* text, uint32_t bits, uint32_t bi
 // The separators carry ids of their own (5, 10, 15) that choose nothing.
 ContextMenuEntry Separator(UINT id) noexcept { return {id, nullptr, false}; }
 
-MenuOwner CreateMenuFrom(const ContextMenuEntries& entries) noexcept {
+MenuOwner CreateMenuFrom(const ContextMenuEntries& entries, bool removable) noexcept {
     MenuOwner menu(CreatePopupMenu());
     if (!menu) {
         return menu;
     }
     for (const ContextMenuEntry& entry : entries) {
+        if (entry.id == kMenuRemoveEntry && !removable) {
+            continue;
+        }
         const UINT flags = entry.text ? MF_STRING | (entry.checked ? MF_CHECKED : MF_UNCHECKED) : MF_SEPARATOR;
         AppendMenuW(menu.get(), flags, entry.id, entry.text);
     }
@@ -30,7 +33,9 @@ MenuOwner CreateMenuFrom(const ContextMenuEntries& entries) noexcept {
 // The chosen id, or 0 when the menu was dismissed or the icon destroyed
 // meanwhile. The menu is gone on return.
 UINT TrackContextMenu(DockletInstance* instance) noexcept {
-    const MenuOwner menu = CreateMenuFrom(BuildContextMenuEntries(instance->dockletData, instance->labelData));
+    // Only the dock can remove the icon, and not every dock offers to.
+    const MenuOwner menu = CreateMenuFrom(BuildContextMenuEntries(instance->dockletData, instance->labelData),
+                                          host::DockExports("DockletRemoveSelf"));
     if (!menu) {
         return 0;
     }

@@ -37,6 +37,7 @@ ContextMenuEntries BuildContextMenuEntries(uint32_t dockletData, uint32_t labelD
 // Separators and unknown ids do nothing.
 void ActOnMenuChoice(DockletInstance* instance, UINT id) noexcept;
 
-// The right click: shows the menu at the cursor, with the dock's mouse effect
-// locked while it is open, and acts on the choice.
+// The right click: shows the menu at the cursor (without "Remove Entry" where
+// the dock has no DockletRemoveSelf), with the dock's mouse effect locked while
+// it is open, and acts on the choice.
 void ShowContextMenu(DockletInstance* instance) noexcept;

@@ -1,7 +1,6 @@
 #include "cycle/refresh.h"
 
 #include "base/host_api.h"
-#include "base/host_image.h"
 #include "base/image_set_path.h"
 #include "base/rate_units.h"
 #include "base/shown_address.h"
@@ -12,6 +11,7 @@
 #include "measure/route_watch.h"
 #include "measure/traffic_sampler.h"
 #include "render/icon_composer.h"
+#include "render/image_set.h"
 
 namespace {
 
@@ -25,7 +25,9 @@ void PushOverlay(const DockletInstance* instance) noexcept {
     if (!OverlayDiffers(instance->handedOver, inputs)) {
         return;
     }
-    if (HostImage* overlay = WrapBitmapForHost(ComposeIcon(instance, instance->iconCache))) {
+    // The overlay goes over in the dock's image family, once it can be known.
+    LearnDockImageFamily(instance);
+    if (GpBitmap* overlay = ComposeIcon(instance, instance->iconCache)) {
         host::DockletSetImageOverlay(instance->hwndDocklet, overlay);
         RememberOverlay(instance->handedOver, inputs);
     }

@@ -2,6 +2,7 @@
 
 #include "base/host_api.h"
 #include "base/host_image.h"
+#include "base/image_family.h"
 #include "base/image_set_path.h"
 #include "base/owners.h"
 #include "base/text.h"
@@ -9,13 +10,18 @@
 
 namespace {
 
-HostImage* LoadPicture(const DockletInstance* instance, const char* fileName) noexcept {
+HostImage* LoadPicture(const DockletInstance* instance, const wchar_t* setName, const char* fileName) noexcept {
     char path[kImagePathCapacity];
-    if (!BuildImageSetPath(instance, ImagePathBase::Root, fileName, path, sizeof path) || !ImageFileExists(path)) {
+    if (!BuildImageSetPath(instance, setName, ImagePathBase::Root, fileName, path, sizeof path) ||
+        !ImageFileExists(path)) {
         return nullptr;
     }
     return host::DockletLoadGDIPlusImage(path);
 }
+
+// The set the docklet ships with, and the pictures a set may hold.
+constexpr wchar_t kShippedImageSet[] = L"icons";
+constexpr const char* kSetPictures[] = {"send.png", "recv.png", "background.png", "na.png", "empty.png"};
 
 }  // namespace
 
@@ -49,6 +55,22 @@ void LoadImageSet(DockletInstance* instance) noexcept {
     }
     ReleaseImageSet(instance);
 
-    instance->sendImage = LoadPicture(instance, "send.png");
-    instance->recvImage = LoadPicture(instance, "recv.png");
+    instance->sendImage = LoadPicture(instance, instance->imagesFolder, "send.png");
+    instance->recvImage = LoadPicture(instance, instance->imagesFolder, "recv.png");
+}
+
+void LearnDockImageFamily(const DockletInstance* instance) noexcept {
+    // A dock without the loader has nothing to learn from: spare the file checks.
+    if (!instance || KnownDockImageFamily() != DockImageFamily::Unknown ||
+        !host::DockExports("DockletLoadGDIPlusImage")) {
+        return;
+    }
+    const wchar_t* const sets[] = {instance->imagesFolder, kShippedImageSet};
+    for (const wchar_t* set : sets) {
+        for (const char* file : kSetPictures) {
+            if (const HostImageOwner picture{LoadPicture(instance, set, file)}) {
+                return;
+            }
+        }
+    }
 }

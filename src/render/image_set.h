@@ -13,5 +13,10 @@ void LoadImageSet(DockletInstance* instance) noexcept;
 // Deletes sendImage, then recvImage, leaving both none. Null instance: nothing.
 void ReleaseImageSet(DockletInstance* instance) noexcept;
 
+// While the dock's image family is unknown, has the dock load one picture of
+// the icon's set (of the shipped set when the chosen one has none) and lets it
+// go: the family is learnt from it. Null instance: nothing.
+void LearnDockImageFamily(const DockletInstance* instance) noexcept;
+
 // Whether an 8-bit (ANSI code page) path names an existing file.
 bool ImageFileExists(const char* path) noexcept;

@@ -135,9 +135,8 @@ void PaintIcons(HWND window, HDC dc, TestDock& dock) {
             if (base) {
                 GdipDrawImageRectI(graphics, base, x, top, size, size);
             }
-            if (icon->overlay) {
-                GdipDrawImageRectI(graphics, static_cast<Gdiplus::GpImage*>(icon->overlay->nativeImage), x, top,
-                                   size, size);
+            if (Gdiplus::GpImage* overlay = dock.OverlayImage(*icon)) {
+                GdipDrawImageRectI(graphics, overlay, x, top, size, size);
             }
             x += size + 16;
         }

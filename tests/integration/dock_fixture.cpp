@@ -65,8 +65,24 @@ void DockTest::SetUp() {
     scratch = std::make_unique<ScratchFolder>();
 }
 
+void DockTest::Redock(const testdock::DockMode& mode) {
+    dock.reset();
+    testdock::Counters() = testdock::ImageCounters{};
+    const std::wstring named = NamedModule();
+    dock = std::make_unique<TestDock>(named.empty() ? L"VantrelDocklet.dll" : named, mode);
+    ASSERT_TRUE(dock->Loaded());
+}
+
 void DockTest::TearDown() {
     dock.reset();
+    // Whatever the dock's image family, every overlay it got was readable in
+    // it, and every image went back by its rule, once.
+    const testdock::ImageCounters& images = testdock::Counters();
+    EXPECT_EQ(images.malformedOverlays, 0);
+    EXPECT_EQ(images.flatVtableCalls, 0);
+    EXPECT_EQ(images.deletedTwice, 0);
+    EXPECT_EQ(images.Live(), 0) << "pictures the dock loaded for the module";
+    EXPECT_EQ(images.LiveOverlays(), 0);
     scratch.reset();
     const std::lock_guard<std::mutex> lock(testdock::HooksLock());
     Hooks() = testdock::SystemHooks{};

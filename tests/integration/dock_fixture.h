@@ -42,6 +42,9 @@ protected:
     void SetUp() override;
     void TearDown() override;
 
+    // Replaces the dock SetUp made (before any icon) with one of another mode, on the same module.
+    void Redock(const testdock::DockMode& mode);
+
     std::vector<TimerCall> TimerCallsFor(const Icon& icon) const;
     // True when the last SetTimer/KillTimer for id on the icon's window set it.
     bool TimerRunning(const Icon& icon, UINT_PTR id) const;

@@ -108,8 +108,11 @@ TEST_F(SoakTest, RefreshesLeakNothingWhileSettingsChange) {
     wchar_t module[MAX_PATH] = {};
     GetModuleFileNameW(dock->Module(), module, MAX_PATH);
     std::printf("soak: module %ls\nsoak: %d refreshes, %d overlays handed over, peak %d held by the dock; "
-                "after destroy %d dock images live, deleted twice %d\n",
-                module, total, overlaysSeen, peakLiveOverlays, images.Live(), images.deletedTwice);
+                "after destroy %d dock images live, deleted twice %d\n"
+                "soak: %s dock: pictures made %d, given back %d; overlays received %d, dropped %d\n",
+                module, total, overlaysSeen, peakLiveOverlays, images.Live(), images.deletedTwice,
+                dock->mode.images == testdock::ImageFamily::Flat ? "flat" : "MSVC", images.created, images.deleted,
+                images.overlaysReceived, images.overlaysDeleted);
 
     // The changes took: the other image set was shown, the missing adapter seen.
     EXPECT_TRUE(monoImages > 0 && downImages > 0) << monoImages << " " << downImages;
