@@ -3,6 +3,7 @@
 #include "base/host_image.h"
 #include "base/owners.h"
 #include "base/text.h"
+#include "render/allowance_bar.h"
 #include "render/icon_cache.h"
 #include "render/outlined_text.h"
 #include "render/overlay_inputs.h"
@@ -141,6 +142,7 @@ void DrawConnected(GpGraphics* surface, const TextStyle& style, const DockletIns
         DrawStandardGraphParts(surface, instance, bottomDrawn ? GraphParts::Content : GraphParts::BoxesAndContent,
                                cache);
     }
+    DrawAllowanceBar(surface, instance, AllowanceBarOf(instance));
     DrawReadings(surface, style, instance, cache);
     if (instance.dockletData & kShowIpAddress) {
         DrawAddressLine(surface, style, instance, cache);
