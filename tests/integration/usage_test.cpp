@@ -32,13 +32,17 @@ struct Stored {
     int64_t sent = -1;
 };
 
-Stored StoredIn(const std::string& path) {
+// Of one adapter, when a GUID is given.
+Stored StoredIn(const std::string& path, const std::string& guid = "") {
     Stored stored;
     sqlite3* db = nullptr;
     if (sqlite3_open_v2(path.c_str(), &db, SQLITE_OPEN_READONLY, nullptr) == SQLITE_OK) {
         sqlite3_stmt* statement = nullptr;
-        if (sqlite3_prepare_v2(db, "SELECT coalesce(sum(received),0), coalesce(sum(sent),0) FROM traffic", -1, &statement,
-                               nullptr) == SQLITE_OK &&
+        if (sqlite3_prepare_v2(db,
+                               "SELECT coalesce(sum(received),0), coalesce(sum(sent),0) FROM traffic WHERE ?1 = '' OR"
+                               " adapter = (SELECT id FROM adapters WHERE guid = ?1)",
+                               -1, &statement, nullptr) == SQLITE_OK &&
+            sqlite3_bind_text(statement, 1, guid.c_str(), -1, SQLITE_TRANSIENT) == SQLITE_OK &&
             sqlite3_step(statement) == SQLITE_ROW) {
             stored = {sqlite3_column_int64(statement, 0), sqlite3_column_int64(statement, 1)};
         }
@@ -162,6 +166,30 @@ TEST_F(UsageTest, TwoIconsOnOneAdapterCountEachByteOnce) {
     EXPECT_EQ(Totals().received, 2000000);
 }
 
+TEST_F(UsageTest, AnAutomaticIconWritesTheAdapterItLeavesAndStartsTheNextAtItsBaseline) {
+    AddWirelessAdapter();
+    adapters.routeInterface = Adapter().interfaceIndex;
+    ServeTwo(L"Wireless Adapter", 0, 1000, 70000000);
+    ServeTwo(L"Wireless Adapter", 1, 1000, 70000000);
+    const std::string ini = scratch->File("auto.ini");
+    WriteFile(ini, "[Icon]\r\nAdapterChoice=1\r\nLabelData=128\r\n");
+    Icon& icon = dock->CreateIcon(ini.c_str(), "Icon");
+    ServeTwo(L"Wireless Adapter", 2, 2001000, 70000000);
+    dock->Tick(icon, kFastTimer);
+    EXPECT_EQ(icon.label, "Today: 2.0M");
+
+    adapters.routeInterface = 23;
+    ServeTwo(L"Wireless Adapter", 3, 2001000, 70001000);
+    dock->Tick(icon, kSlowTimer);
+    EXPECT_EQ(StoredIn(Database(), Adapter().guid).received, 2000000) << "written when the icon left it";
+    ServeTwo(L"Wireless Adapter", 4, 2001000, 73001000);
+    dock->Tick(icon, kFastTimer);
+    EXPECT_EQ(icon.label, "Today: 3.0M") << "the wireless adapter from its first sight";
+    dock->Destroy(icon);
+    EXPECT_EQ(StoredIn(Database(), adapters.adapters[1].guid).received, 3000000);
+    EXPECT_EQ(Totals().received, 5000000);
+}
+
 TEST_F(UsageTest, TwoDocksCountEachByteOnce) {
     Icon& icon = Start(1000, 0);
     ASSERT_EQ(RunPeer(PeerDock(1000, 3001000, L"destroy")), 0u);
@@ -250,6 +278,25 @@ TEST_F(UsageTest, ADamagedFileIsMovedAsideWithItsJournalAndANewOneStarted) {
     Tick(icon, 1000000);
     EXPECT_EQ(Totals().received, 1000000);
     EXPECT_EQ(icon.label, "Today: 1.0M");
+}
+
+TEST_F(UsageTest, ADamagedFileThatCannotBeMovedYetCountsInMemoryUntilItCan) {
+    CreateDirectoryA(scratch->File("AppData\\Vantrel Docklet").c_str(), nullptr);
+    WriteFile(Database(), std::string(8192, 'x'));
+    // Another dock holding the file: it cannot be renamed.
+    HANDLE held = CreateFileA(Database().c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, 0, nullptr);
+    ASSERT_NE(held, INVALID_HANDLE_VALUE);
+    Icon& icon = Start(0, 0);
+    Advance(61);
+    Tick(icon, 1000000);
+    EXPECT_EQ(icon.label, "Today: 1.0M");
+    EXPECT_EQ(GetFileAttributesA((Database() + ".damaged-20260310-120000").c_str()), INVALID_FILE_ATTRIBUTES);
+    CloseHandle(held);
+    Advance(61);
+    Tick(icon, 1500000);
+    EXPECT_NE(GetFileAttributesA((Database() + ".damaged-20260310-120202").c_str()), INVALID_FILE_ATTRIBUTES);
+    EXPECT_EQ(Totals().received, 1500000) << "what memory counted moved into the new file";
+    EXPECT_EQ(icon.label, "Today: 1.5M");
 }
 
 TEST_F(UsageTest, AFolderThatCannotBeWrittenCountsInMemory) {
