@@ -67,9 +67,15 @@ void Write(DockletInstance* instance, uint64_t now) noexcept {
 
 bool WriteDue(const UsageRecord& usage, uint64_t now) noexcept {
     const int64_t bucket = BucketOf(now);
-    // A clock set back writes at once too, so the totals are read for its periods.
-    return now < usage.lastWrite || now - usage.lastWrite >= kWriteInterval || bucket < usage.today[0] ||
-           bucket >= usage.today[1];
+    // A new day, or a clock set back, writes at once, so the totals are read for its periods.
+    if (now < usage.lastWrite || bucket < usage.today[0] || bucket >= usage.today[1]) {
+        return true;
+    }
+    // Once a minute per adapter: where another icon wrote it within the
+    // minute, what this one shows (its totals read earlier plus the growth
+    // since the values counted then) is right without a write of its own.
+    return now - usage.lastWrite >= kWriteInterval &&
+           !UsageWrittenBetween(usage.guid, now >= kWriteInterval ? now - kWriteInterval : 0, now);
 }
 
 void StartCounting(DockletInstance* instance, uint64_t now) noexcept {

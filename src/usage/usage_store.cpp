@@ -11,6 +11,7 @@
 #include <cstring>
 #include <cwchar>
 #include <initializer_list>
+#include <iterator>
 
 namespace {
 
@@ -30,13 +31,21 @@ constexpr char kSchema[] =
     " received INTEGER NOT NULL, sent INTEGER NOT NULL, PRIMARY KEY(adapter, bucket)) WITHOUT ROWID;"
     "PRAGMA user_version=1;";
 
+// When an adapter was written last, so that icons sharing it write it once a minute.
+struct LastWrite {
+    wchar_t guid[40];
+    uint64_t time;
+};
+constexpr size_t kRememberedWrites = 16;
+
 // Module-wide: the file's connection, the memory's while the file cannot be
-// used (or holds counts not yet moved), and the users. All under `lock`.
+// used (or holds counts not yet moved), the users and the last writes. All under `lock`.
 struct Store {
     SRWLOCK lock = SRWLOCK_INIT;
     int users = 0;
     Database file;
     Database memory;
+    LastWrite lastWrites[kRememberedWrites] = {};
 };
 Store store;
 
@@ -338,6 +347,30 @@ int WriteInto(sqlite3* db, bool moveMemory, const wchar_t* guid, UsagePair count
     return rc;
 }
 
+LastWrite* FindLastWrite(const wchar_t* guid) noexcept {
+    for (LastWrite& write : store.lastWrites) {
+        if (std::wcsncmp(write.guid, guid, std::size(write.guid)) == 0) {
+            return &write;
+        }
+    }
+    return nullptr;
+}
+
+// Kept in place of the oldest when the adapter has no entry yet.
+void RememberWrite(const wchar_t* guid, uint64_t now) noexcept {
+    LastWrite* entry = FindLastWrite(guid);
+    if (!entry) {
+        entry = &store.lastWrites[0];
+        for (LastWrite& write : store.lastWrites) {
+            if (write.time < entry->time) {
+                entry = &write;
+            }
+        }
+        CopyText(entry->guid, guid);
+    }
+    entry->time = now;
+}
+
 void AddTotals(sqlite3* db, const wchar_t* guid, const BucketRange* ranges, UsagePair* totals, size_t count) noexcept {
     Statement statement = Prepare(db,
                                   "SELECT coalesce(sum(t.received), 0), coalesce(sum(t.sent), 0) FROM traffic t"
@@ -376,6 +409,7 @@ void RemoveUsageStoreUser() noexcept {
 UsageWrite WriteUsageCounts(const wchar_t* guid, UsagePair counters, uint64_t uptimeMs, uint64_t now,
                             const CountedMark& seed) noexcept {
     StoreLock lock;
+    RememberWrite(guid, now);
     const int64_t bucket = BucketOf(now);
     Opened opened = OpenFile();
     if (opened == Opened::Ready) {
@@ -401,6 +435,12 @@ UsageWrite WriteUsageCounts(const wchar_t* guid, UsagePair counters, uint64_t up
         WriteInto(store.memory.get(), false, guid, counters, uptimeMs, bucket, seed);
     }
     return UsageWrite::InMemory;
+}
+
+bool UsageWrittenBetween(const wchar_t* guid, uint64_t since, uint64_t now) noexcept {
+    StoreLock lock;
+    const LastWrite* write = FindLastWrite(guid);
+    return write && write->time >= since && write->time <= now;
 }
 
 void ReadUsageTotals(const wchar_t* guid, const BucketRange* ranges, UsagePair* totals, size_t count,

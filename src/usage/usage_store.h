@@ -25,6 +25,9 @@ enum class UsageWrite { Written, InMemory, Busy };
 UsageWrite WriteUsageCounts(const wchar_t* guid, UsagePair counters, uint64_t uptimeMs, uint64_t now,
                             const CountedMark& seed) noexcept;
 
+// Whether any icon of this module wrote the adapter from `since` to `now`.
+bool UsageWrittenBetween(const wchar_t* guid, uint64_t since, uint64_t now) noexcept;
+
 // The read side: the adapter's totals in each of `count` bucket ranges, and
 // its values last counted. Nothing stored reads as zero and unknown.
 void ReadUsageTotals(const wchar_t* guid, const BucketRange* ranges, UsagePair* totals, size_t count,
