@@ -10,10 +10,12 @@ struct UsageRecord {
     wchar_t guid[40];         // the adapter counted; empty while none
     int32_t storeUser;        // counted among the store's users
     uint64_t counters[2];     // latest values: received, sent
+    int64_t sampleTime;       // when they were read (the performance data's time)
     uint64_t lastWrite;       // FILETIME of the last write
     // As read after the last write.
     int32_t storedKnown;
     uint64_t storedCounters[2];
+    int64_t storedSampleTime;
     uint64_t storedUptimeMs;
     int64_t today[2];         // the buckets read: first, end
     int64_t month[2];

@@ -19,7 +19,8 @@ int32_t StartDay(const DockletInstance* instance) noexcept {
 }
 
 CountedMark StoredMark(const UsageRecord& usage) noexcept {
-    return {usage.storedKnown, {usage.storedCounters[0], usage.storedCounters[1]}, usage.storedUptimeMs};
+    return {usage.storedKnown, {usage.storedCounters[0], usage.storedCounters[1]}, usage.storedSampleTime,
+            usage.storedUptimeMs};
 }
 
 uint64_t Counted(const DockletInstance* instance, uint64_t received, uint64_t sent) noexcept {
@@ -46,6 +47,7 @@ void ReadStored(DockletInstance* instance, uint64_t now) noexcept {
     usage.storedKnown = mark.known;
     usage.storedCounters[0] = mark.counters.received;
     usage.storedCounters[1] = mark.counters.sent;
+    usage.storedSampleTime = mark.sampleTime;
     usage.storedUptimeMs = mark.uptimeMs;
     usage.today[0] = periods.today.first;
     usage.today[1] = periods.today.end;
@@ -60,7 +62,8 @@ void ReadStored(DockletInstance* instance, uint64_t now) noexcept {
 
 void Write(DockletInstance* instance, uint64_t now) noexcept {
     UsageRecord& usage = instance->usage;
-    WriteUsageCounts(usage.guid, {usage.counters[0], usage.counters[1]}, GetTickCount64(), now, StoredMark(usage));
+    WriteUsageCounts(usage.guid, {usage.counters[0], usage.counters[1]}, usage.sampleTime, GetTickCount64(), now,
+                     StoredMark(usage));
     usage.lastWrite = now;
     ReadStored(instance, now);
 }
@@ -109,6 +112,7 @@ void CountUsage(DockletInstance* instance) noexcept {
     }
     usage.counters[0] = instance->prevReceivedSample.data;
     usage.counters[1] = instance->prevSentSample.data;
+    usage.sampleTime = instance->prevReceivedSample.time;
     if (!sameAdapter) {
         StartCounting(instance, now);
     } else if (WriteDue(usage, now)) {
@@ -137,8 +141,8 @@ void StopUsage(DockletInstance* instance) noexcept {
 
 void UpdateShownUsage(DockletInstance* instance) noexcept {
     UsageRecord& usage = instance->usage;
-    const UsagePair pending =
-        CounterGrowth(StoredMark(usage), {usage.counters[0], usage.counters[1]}, GetTickCount64());
+    const UsagePair pending = CounterGrowth(StoredMark(usage), {usage.counters[0], usage.counters[1]},
+                                            usage.sampleTime, GetTickCount64());
     usage.shownToday = Counted(instance, usage.todayBytes[0] + pending.received, usage.todayBytes[1] + pending.sent);
     usage.shownMonth = Counted(instance, usage.monthBytes[0] + pending.received, usage.monthBytes[1] + pending.sent);
 }

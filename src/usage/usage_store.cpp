@@ -26,7 +26,7 @@ using Statement = UniquePointer<sqlite3_stmt*, &FinalizeStatement>;
 
 constexpr char kSchema[] =
     "CREATE TABLE IF NOT EXISTS adapters(id INTEGER PRIMARY KEY, guid TEXT NOT NULL UNIQUE,"
-    " received INTEGER NOT NULL, sent INTEGER NOT NULL, uptime INTEGER NOT NULL);"
+    " received INTEGER NOT NULL, sent INTEGER NOT NULL, sampled INTEGER NOT NULL, uptime INTEGER NOT NULL);"
     "CREATE TABLE IF NOT EXISTS traffic(adapter INTEGER NOT NULL, bucket INTEGER NOT NULL,"
     " received INTEGER NOT NULL, sent INTEGER NOT NULL, PRIMARY KEY(adapter, bucket)) WITHOUT ROWID;"
     "PRAGMA user_version=1;";
@@ -241,30 +241,32 @@ void BindText(sqlite3_stmt* statement, int index, const wchar_t* text) noexcept 
 
 CountedMark ReadMark(sqlite3* db, const wchar_t* guid) noexcept {
     CountedMark mark{};
-    Statement statement = Prepare(db, "SELECT received, sent, uptime FROM adapters WHERE guid=?");
+    Statement statement = Prepare(db, "SELECT received, sent, sampled, uptime FROM adapters WHERE guid=?");
     if (statement) {
         BindText(statement.get(), 1, guid);
         if (sqlite3_step(statement.get()) == SQLITE_ROW) {
             mark.known = 1;
             mark.counters.received = static_cast<uint64_t>(sqlite3_column_int64(statement.get(), 0));
             mark.counters.sent = static_cast<uint64_t>(sqlite3_column_int64(statement.get(), 1));
-            mark.uptimeMs = static_cast<uint64_t>(sqlite3_column_int64(statement.get(), 2));
+            mark.sampleTime = sqlite3_column_int64(statement.get(), 2);
+            mark.uptimeMs = static_cast<uint64_t>(sqlite3_column_int64(statement.get(), 3));
         }
     }
     return mark;
 }
 
-int StoreMark(sqlite3* db, const wchar_t* guid, UsagePair counters, uint64_t uptimeMs) noexcept {
+int StoreMark(sqlite3* db, const wchar_t* guid, const CountedMark& mark) noexcept {
     Statement statement = Prepare(db,
-                                  "INSERT INTO adapters(guid, received, sent, uptime) VALUES(?1, ?2, ?3, ?4)"
-                                  " ON CONFLICT(guid) DO UPDATE SET received=?2, sent=?3, uptime=?4");
+                                  "INSERT INTO adapters(guid, received, sent, sampled, uptime) VALUES(?1, ?2, ?3, ?4, ?5)"
+                                  " ON CONFLICT(guid) DO UPDATE SET received=?2, sent=?3, sampled=?4, uptime=?5");
     if (!statement) {
         return sqlite3_errcode(db);
     }
     BindText(statement.get(), 1, guid);
-    sqlite3_bind_int64(statement.get(), 2, static_cast<int64_t>(counters.received));
-    sqlite3_bind_int64(statement.get(), 3, static_cast<int64_t>(counters.sent));
-    sqlite3_bind_int64(statement.get(), 4, static_cast<int64_t>(uptimeMs));
+    sqlite3_bind_int64(statement.get(), 2, static_cast<int64_t>(mark.counters.received));
+    sqlite3_bind_int64(statement.get(), 3, static_cast<int64_t>(mark.counters.sent));
+    sqlite3_bind_int64(statement.get(), 4, mark.sampleTime);
+    sqlite3_bind_int64(statement.get(), 5, static_cast<int64_t>(mark.uptimeMs));
     const int rc = sqlite3_step(statement.get());
     return rc == SQLITE_DONE ? SQLITE_OK : rc;
 }
@@ -294,7 +296,7 @@ int MoveMemoryInto(sqlite3* file) noexcept {
     if (!store.memory) {
         return SQLITE_OK;
     }
-    Statement adapters = Prepare(store.memory.get(), "SELECT guid, received, sent, uptime FROM adapters");
+    Statement adapters = Prepare(store.memory.get(), "SELECT guid, received, sent, sampled, uptime FROM adapters");
     Statement traffic = Prepare(store.memory.get(),
                                 "SELECT t.bucket, t.received, t.sent FROM traffic t WHERE t.adapter ="
                                 " (SELECT id FROM adapters WHERE guid=?)");
@@ -306,9 +308,12 @@ int MoveMemoryInto(sqlite3* file) noexcept {
         if (!guid) {
             continue;
         }
-        const UsagePair counters{static_cast<uint64_t>(sqlite3_column_int64(adapters.get(), 1)),
-                                 static_cast<uint64_t>(sqlite3_column_int64(adapters.get(), 2))};
-        int rc = StoreMark(file, guid, counters, static_cast<uint64_t>(sqlite3_column_int64(adapters.get(), 3)));
+        const CountedMark mark{1,
+                               {static_cast<uint64_t>(sqlite3_column_int64(adapters.get(), 1)),
+                                static_cast<uint64_t>(sqlite3_column_int64(adapters.get(), 2))},
+                               sqlite3_column_int64(adapters.get(), 3),
+                               static_cast<uint64_t>(sqlite3_column_int64(adapters.get(), 4))};
+        int rc = StoreMark(file, guid, mark);
         sqlite3_reset(traffic.get());
         BindText(traffic.get(), 1, guid);
         while (rc == SQLITE_OK && sqlite3_step(traffic.get()) == SQLITE_ROW) {
@@ -323,21 +328,23 @@ int MoveMemoryInto(sqlite3* file) noexcept {
     return SQLITE_OK;
 }
 
-int WriteInto(sqlite3* db, bool moveMemory, const wchar_t* guid, UsagePair counters, uint64_t uptimeMs,
-              int64_t bucket, const CountedMark& seed) noexcept {
+int WriteInto(sqlite3* db, bool moveMemory, const wchar_t* guid, const CountedMark& now, int64_t bucket,
+              const CountedMark& seed) noexcept {
     int rc = Run(db, "BEGIN IMMEDIATE");
     if (rc != SQLITE_OK) {
         return rc;
     }
     rc = moveMemory ? MoveMemoryInto(db) : SQLITE_OK;
     if (rc == SQLITE_OK) {
-        CountedMark mark = ReadMark(db, guid);
-        if (!mark.known) {
-            mark = seed;
+        CountedMark last = ReadMark(db, guid);
+        if (!last.known) {
+            last = seed;
         }
-        rc = StoreMark(db, guid, counters, uptimeMs);
-        if (rc == SQLITE_OK) {
-            rc = AddTraffic(db, guid, bucket, CounterGrowth(mark, counters, uptimeMs));
+        if (!StaleReading(last, now.sampleTime, now.uptimeMs)) {
+            rc = StoreMark(db, guid, now);
+            if (rc == SQLITE_OK) {
+                rc = AddTraffic(db, guid, bucket, CounterGrowth(last, now.counters, now.sampleTime, now.uptimeMs));
+            }
         }
     }
     rc = rc == SQLITE_OK ? Run(db, "COMMIT") : rc;
@@ -406,14 +413,15 @@ void RemoveUsageStoreUser() noexcept {
     }
 }
 
-UsageWrite WriteUsageCounts(const wchar_t* guid, UsagePair counters, uint64_t uptimeMs, uint64_t now,
-                            const CountedMark& seed) noexcept {
+UsageWrite WriteUsageCounts(const wchar_t* guid, UsagePair counters, int64_t sampleTime, uint64_t uptimeMs,
+                            uint64_t now, const CountedMark& seed) noexcept {
     StoreLock lock;
+    const CountedMark reading{1, counters, sampleTime, uptimeMs};
     RememberWrite(guid, now);
     const int64_t bucket = BucketOf(now);
     Opened opened = OpenFile();
     if (opened == Opened::Ready) {
-        const int rc = WriteInto(store.file.get(), true, guid, counters, uptimeMs, bucket, seed);
+        const int rc = WriteInto(store.file.get(), true, guid, reading, bucket, seed);
         opened = Classify(rc);
         if (opened == Opened::Ready) {
             store.memory.reset();
@@ -432,7 +440,7 @@ UsageWrite WriteUsageCounts(const wchar_t* guid, UsagePair counters, uint64_t up
         return UsageWrite::Busy;
     }
     if (OpenMemory()) {
-        WriteInto(store.memory.get(), false, guid, counters, uptimeMs, bucket, seed);
+        WriteInto(store.memory.get(), false, guid, reading, bucket, seed);
     }
     return UsageWrite::InMemory;
 }

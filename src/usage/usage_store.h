@@ -18,12 +18,12 @@ void RemoveUsageStoreUser() noexcept;
 enum class UsageWrite { Written, InMemory, Busy };
 
 // One write, one transaction: adds what the counters grew since the values
-// last counted (CounterGrowth) to the bucket of `now`, and keeps `counters` and
-// `uptimeMs` as the values last counted. `seed` stands in for the last counted
+// last counted (CounterGrowth) to the bucket of `now`, and keeps `counters`,
+// their sampleTime and `uptimeMs` as the values last counted (unless stale). `seed` stands in for the last counted
 // values where memory counts an adapter it has no values for yet. Busy: another
 // dock held the file past the busy timeout; the counters keep what was not added.
-UsageWrite WriteUsageCounts(const wchar_t* guid, UsagePair counters, uint64_t uptimeMs, uint64_t now,
-                            const CountedMark& seed) noexcept;
+UsageWrite WriteUsageCounts(const wchar_t* guid, UsagePair counters, int64_t sampleTime, uint64_t uptimeMs,
+                            uint64_t now, const CountedMark& seed) noexcept;
 
 // Whether any icon of this module wrote the adapter from `since` to `now`.
 bool UsageWrittenBetween(const wchar_t* guid, uint64_t since, uint64_t now) noexcept;

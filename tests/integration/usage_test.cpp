@@ -169,6 +169,21 @@ TEST_F(UsageTest, TwoIconsOnOneAdapterCountEachByteOnce) {
     EXPECT_EQ(Totals().received, 2500000);
 }
 
+TEST_F(UsageTest, AnIconWritingAnOlderReadingThanAnotherWroteCountsNothing) {
+    Icon& first = Start(1000, 0);
+    Icon& second = Start(1000, 0);
+    Advance(61);
+    Tick(first, 2001000);
+    Advance(61);
+    Tick(second, 3001000);
+    EXPECT_EQ(Totals().received, 3000000);
+    // The first icon's last reading is older than the one written: not a counter that started again.
+    dock->Destroy(first);
+    EXPECT_EQ(Totals().received, 3000000);
+    dock->Destroy(second);
+    EXPECT_EQ(Totals().received, 3000000);
+}
+
 TEST_F(UsageTest, AnAutomaticIconWritesTheAdapterItLeavesAndStartsTheNextAtItsBaseline) {
     AddWirelessAdapter();
     adapters.routeInterface = Adapter().interfaceIndex;

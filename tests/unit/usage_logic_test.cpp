@@ -22,19 +22,28 @@ std::string Text(CivilDate date) {
 
 TEST(CounterGrowth, CountsOnceFromTheLastValuesAndTakesRestartsAsNew) {
     const CountedMark never{};
-    EXPECT_EQ(CounterGrowth(never, {500, 700}, 1000).received, 0u) << "first sight is the baseline";
-    const CountedMark last{1, {1000, 2000}, 50000};
-    UsagePair grown = CounterGrowth(last, {1500, 2600}, 60000);
+    EXPECT_EQ(CounterGrowth(never, {500, 700}, 9, 1000).received, 0u) << "first sight is the baseline";
+    const CountedMark last{1, {1000, 2000}, 70, 50000};
+    UsagePair grown = CounterGrowth(last, {1500, 2600}, 80, 60000);
     EXPECT_EQ(grown.received, 500u);
     EXPECT_EQ(grown.sent, 600u);
-    grown = CounterGrowth(last, {300, 2600}, 60000);
+    grown = CounterGrowth(last, {300, 2600}, 80, 60000);
     EXPECT_EQ(grown.received, 300u) << "a counter below its last value started again";
     EXPECT_EQ(grown.sent, 600u);
-    grown = CounterGrowth(last, {1500, 2600}, 40000);
+    grown = CounterGrowth(last, {1500, 2600}, 5, 40000);
     EXPECT_EQ(grown.received, 1500u) << "lower uptime: Windows restarted, all values are new";
     EXPECT_EQ(grown.sent, 2600u);
-    grown = CounterGrowth(last, {1000, 2000}, 50000);
+    grown = CounterGrowth(last, {1000, 2000}, 70, 50000);
     EXPECT_EQ(grown.received + grown.sent, 0u);
+}
+
+TEST(CounterGrowth, AReadingOlderThanTheOneCountedCountsNothing) {
+    const CountedMark last{1, {1000, 2000}, 70, 50000};
+    EXPECT_TRUE(StaleReading(last, 60, 60000));
+    EXPECT_EQ(CounterGrowth(last, {400, 2000}, 60, 60000).received, 0u) << "not a counter that started again";
+    EXPECT_FALSE(StaleReading(last, 70, 60000));
+    EXPECT_FALSE(StaleReading(last, 60, 40000)) << "another Windows session";
+    EXPECT_FALSE(StaleReading(CountedMark{}, 60, 60000));
 }
 
 TEST(UsageMonths, StartOnTheStartDayOrTheMonthsLastDay) {
