@@ -3,6 +3,7 @@
 #include "import_patch.h"
 
 #include <shellapi.h>
+#include <shlobj.h>
 #include <commdlg.h>
 #include <objidl.h>
 #include <gdiplus.h>
@@ -35,6 +36,9 @@ struct Originals {
     decltype(&::SetForegroundWindow) setForegroundWindow = &::SetForegroundWindow;
     decltype(&::PostMessageW) postMessageW = &::PostMessageW;
     decltype(&::GetCursorPos) getCursorPos = &::GetCursorPos;
+    decltype(&::GetSystemTimeAsFileTime) getSystemTimeAsFileTime = &::GetSystemTimeAsFileTime;
+    decltype(&::GetTickCount64) getTickCount64 = &::GetTickCount64;
+    decltype(&::SHGetKnownFolderPath) shGetKnownFolderPath = &::SHGetKnownFolderPath;
     decltype(&::DialogBoxParamW) dialogBoxParamW = &::DialogBoxParamW;
     decltype(&::ChooseColorW) chooseColorW = &::ChooseColorW;
     decltype(&::GetProcAddress) getProcAddress = &::GetProcAddress;
@@ -320,6 +324,33 @@ BOOL WINAPI HookGetCursorPos(POINT* point) {
     return Real().getCursorPos(point);
 }
 
+void WINAPI HookGetSystemTimeAsFileTime(FILETIME* time) {
+    if (Hooks().systemTime && time) {
+        time->dwLowDateTime = static_cast<DWORD>(*Hooks().systemTime);
+        time->dwHighDateTime = static_cast<DWORD>(*Hooks().systemTime >> 32);
+        return;
+    }
+    Real().getSystemTimeAsFileTime(time);
+}
+
+ULONGLONG WINAPI HookGetTickCount64() {
+    return Hooks().uptimeMs ? *Hooks().uptimeMs : Real().getTickCount64();
+}
+
+HRESULT WINAPI HookSHGetKnownFolderPath(REFKNOWNFOLDERID id, DWORD flags, HANDLE token, PWSTR* path) {
+    const std::wstring& folder = Hooks().localAppData;
+    if (folder.empty() || !IsEqualGUID(id, FOLDERID_LocalAppData) || !path) {
+        return Real().shGetKnownFolderPath(id, flags, token, path);
+    }
+    const size_t bytes = (folder.size() + 1) * sizeof(wchar_t);
+    *path = static_cast<PWSTR>(CoTaskMemAlloc(bytes));
+    if (!*path) {
+        return E_OUTOFMEMORY;
+    }
+    std::memcpy(*path, folder.c_str(), bytes);
+    return S_OK;
+}
+
 INT_PTR WINAPI HookDialogBoxParamW(HINSTANCE module, LPCWSTR name, HWND owner, DLGPROC procedure,
                                    LPARAM initParam) {
     const UINT templateId = IS_INTRESOURCE(name) ? static_cast<UINT>(reinterpret_cast<ULONG_PTR>(name)) : 0;
@@ -569,6 +600,9 @@ const Replacement kReplacements[] = {
     {"user32.dll", "SetForegroundWindow", reinterpret_cast<void*>(&HookSetForegroundWindow)},
     {"user32.dll", "PostMessageW", reinterpret_cast<void*>(&HookPostMessageW)},
     {"user32.dll", "GetCursorPos", reinterpret_cast<void*>(&HookGetCursorPos)},
+    {"kernel32.dll", "GetSystemTimeAsFileTime", reinterpret_cast<void*>(&HookGetSystemTimeAsFileTime)},
+    {"kernel32.dll", "GetTickCount64", reinterpret_cast<void*>(&HookGetTickCount64)},
+    {"shell32.dll", "SHGetKnownFolderPath", reinterpret_cast<void*>(&HookSHGetKnownFolderPath)},
     {"user32.dll", "DialogBoxParamW", reinterpret_cast<void*>(&HookDialogBoxParamW)},
     {"comdlg32.dll", "ChooseColorW", reinterpret_cast<void*>(&HookChooseColorW)},
     {"kernel32.dll", "GetProcAddress", reinterpret_cast<void*>(&HookGetProcAddress)},

@@ -202,6 +202,12 @@ struct SystemHooks {
     int certificateCheckChanges = 0;
     // Host callbacks that look missing to the module.
     std::set<std::string> missingHostFunctions;
+    // The clock (GetSystemTimeAsFileTime, in FILETIME units), the uptime
+    // (GetTickCount64) and the local application data folder
+    // (SHGetKnownFolderPath) the module sees; unset or empty: the system's.
+    std::optional<uint64_t> systemTime;
+    std::optional<uint64_t> uptimeMs;
+    std::wstring localAppData;
     // Without a script, really run commands, track menus and show the colour
     // dialog (the standalone dock; tests that drive the real windows).
     bool realShell = false;

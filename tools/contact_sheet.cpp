@@ -36,6 +36,9 @@ struct Tile {
     int32_t graphScale = kGraphScaleFixed;
     int32_t adapterChoice = kAdapterConfigured;
     bool fast = false;
+    // The month's use against an allowance of 100 GB, with the month 60 % gone;
+    // below 0 the tile has no allowance.
+    double allowanceUsed = -1.0;
 };
 
 const Tile kTiles[] = {
@@ -55,6 +58,12 @@ const Tile kTiles[] = {
      kAdapterConfigured, true},
     {L"automatic, no route", L"icons", L"na.png", kDefaultDockletData, false, false, kRateUnitBytes,
      kGraphScaleFitted, kAdapterAutomatic, false},
+    {L"allowance 45 % used", L"icons", L"background.png", kDefaultDockletData | kShowAllowanceBar, true, true,
+     kRateUnitK, kGraphScaleFixed, kAdapterConfigured, false, 0.45},
+    {L"allowance 85 % used", L"icons", L"background.png", kDefaultDockletData | kShowGraphs | kShowAllowanceBar, true,
+     true, kRateUnitK, kGraphScaleFixed, kAdapterConfigured, false, 0.85},
+    {L"allowance used up", L"mono", L"background.png", kDefaultDockletData | kShowAllowanceBar, true, true,
+     kRateUnitK, kGraphScaleFixed, kAdapterConfigured, false, 1.1},
 };
 constexpr int kColumns = 4;
 constexpr int kCellWidth = 272;
@@ -104,6 +113,11 @@ bool DrawTile(GpGraphics* sheet, const std::wstring& folder, const Tile& tile, c
     instance->graphScale = tile.graphScale;
     instance->adapterChoice = tile.adapterChoice;
     instance->bandwidthSample.data = 1000000000;  // a gigabit adapter
+    if (tile.allowanceUsed >= 0.0) {
+        instance->usageAllowance = 100000;
+        instance->usage.shownMonth = static_cast<uint64_t>(tile.allowanceUsed * 1e11);
+        instance->usage.monthPassed = 0.6;
+    }
     instance->sendImage = WrapBitmapForHost(LoadSetFile(folder, tile.set, L"send.png"));
     instance->recvImage = WrapBitmapForHost(LoadSetFile(folder, tile.set, L"recv.png"));
 

@@ -3,6 +3,7 @@
 
 #include "base/ipv6_text.h"
 #include "base/raw_counter_sample.h"
+#include "base/usage_record.h"
 
 #include <windows.h>
 
@@ -24,8 +25,9 @@ constexpr uint32_t kShowTotalRate = 4;
 constexpr uint32_t kShowIpAddress = 8;
 constexpr uint32_t kShowGraphs = 16;
 constexpr uint32_t kHideIcons = 32;
+constexpr uint32_t kShowAllowanceBar = 64;
 
-// labelData: what the label shows. Bits 2..64 are one choice, checked in this order.
+// labelData: what the label shows. Bits 2..256 are one choice, checked in this order.
 constexpr uint32_t kLabelHidden = 1;
 constexpr uint32_t kLabelUpload = 2;
 constexpr uint32_t kLabelDownload = 4;
@@ -33,6 +35,8 @@ constexpr uint32_t kLabelTotal = 8;
 constexpr uint32_t kLabelBandwidth = 16;
 constexpr uint32_t kLabelTitle = 32;
 constexpr uint32_t kLabelIpAddress = 64;
+constexpr uint32_t kLabelTodayUsage = 128;
+constexpr uint32_t kLabelMonthUsage = 256;
 
 constexpr uint32_t kDefaultDockletData = kShowUploadRate | kShowDownloadRate | kShowIpAddress;
 constexpr uint32_t kDefaultLabelData = kLabelTotal;
@@ -52,6 +56,11 @@ constexpr int32_t kGraphScaleLink = 2;    // the adapter's speed, fitted until i
 // adapterChoice: which adapter the icon watches.
 constexpr int32_t kAdapterConfigured = 0;
 constexpr int32_t kAdapterAutomatic = 1;  // the one carrying the default route (IPv4, else IPv6)
+
+// usageCount: what the usage totals count.
+constexpr int32_t kUsageBoth = 0;
+constexpr int32_t kUsageReceived = 1;
+constexpr int32_t kUsageSent = 2;
 
 // The modal windows an icon has open. A dock may destroy the icon from inside
 // any of their loops; destruction closes each one that is open.
@@ -94,6 +103,9 @@ struct DockletInstance {
     int32_t rateUnit;
     int32_t graphScale;
     int32_t adapterChoice;
+    int32_t usageStartDay;   // 1..31: the day the usage month starts
+    int32_t usageAllowance;  // MB of 1,000,000 bytes; 0: none
+    int32_t usageCount;
 
     // Adapter state; every address text has room for the longest IPv6 form.
     wchar_t macAddress[18];
@@ -170,6 +182,8 @@ struct DockletInstance {
     // The external address lookups (IPv4, IPv6) this icon started last, if they still run.
     ExternalLookup* lookup;
     ExternalLookup* ipV6Lookup;
+
+    UsageRecord usage;
 };
 
 // The record is allocated zero-filled and copied byte for byte by the settings sheet.

@@ -81,6 +81,7 @@ using GlobalTextOwner = UniquePointer<wchar_t*, &GlobalFree>;
 using HandleOwner = UniquePointer<HANDLE, &CloseHandle>;
 using ModuleOwner = UniquePointer<HMODULE, &FreeLibrary>;
 using FindOwner = UniqueAny<HANDLE, &FindClose, &owners::InvalidHandle>;
+using FileOwner = UniqueAny<HANDLE, &CloseHandle, &owners::InvalidHandle>;
 using ActivationContextOwner = UniqueAny<HANDLE, &ReleaseActCtx, &owners::InvalidHandle>;
 using MenuOwner = UniquePointer<HMENU, &DestroyMenu>;
 using BitmapHandleOwner = UniquePointer<HBITMAP, &DeleteObject>;

@@ -19,9 +19,9 @@ double RoundedToTenth(double value) noexcept {
     return std::strtod(text, nullptr);
 }
 
-ScaledFigure Scale(double value) noexcept {
+ScaledFigure Scale(double value, int lastStep = 2) noexcept {
     ScaledFigure figure{value, 0};
-    while (figure.step < 2 && std::isfinite(figure.value) && RoundedToTenth(figure.value) >= 1000.0) {
+    while (figure.step < lastStep && std::isfinite(figure.value) && RoundedToTenth(figure.value) >= 1000.0) {
         figure.value /= 1000.0;
         ++figure.step;
     }
@@ -43,6 +43,14 @@ void FormatWith(double rateK, int32_t unit, Print print) noexcept {
 }
 
 }  // namespace
+
+void FormatAmount(uint64_t bytes, char* text, size_t capacity) noexcept {
+    constexpr const char* names[] = {"K", "M", "G", "T"};
+    const ScaledFigure figure = Scale(static_cast<double>(bytes) / 1000.0, 3);
+    if (std::snprintf(text, capacity, "%.1f%s", figure.value, names[figure.step]) < 0 && capacity > 0) {
+        text[0] = '\0';
+    }
+}
 
 void FormatRate(double rateK, int32_t unit, char* text, size_t capacity) noexcept {
     FormatWith(rateK, unit, [&](double value, int bits, int step) {

@@ -14,6 +14,10 @@
 void FormatRate(double rateK, int32_t unit, char* text, size_t capacity) noexcept;
 void FormatRate(double rateK, int32_t unit, wchar_t* text, size_t capacity) noexcept;
 
+// An amount of bytes in K (1000 bytes) with one decimal, moving up through M,
+// G and T by the rule of the rates: "0.0K", "812.4M", "1.2T".
+void FormatAmount(uint64_t bytes, char* text, size_t capacity) noexcept;
+
 // "<caption><rate>", as the label shows a rate.
 void FormatCaptionedRate(const char* caption, double rateK, int32_t unit, char* text, size_t capacity) noexcept;
 

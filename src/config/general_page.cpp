@@ -39,11 +39,13 @@ struct BitControl {
 constexpr BitControl kLabelChoices[] = {
     {1026, kLabelUpload}, {1029, kLabelDownload}, {1031, kLabelTotal},
     {1032, kLabelBandwidth}, {1033, kLabelTitle}, {1034, kLabelIpAddress},
+    {1039, kLabelTodayUsage}, {1040, kLabelMonthUsage},
 };
+static_assert(std::size(kLabelChoices) == kLabelChoiceCount, "one radio button per label choice");
 
 constexpr BitControl kIconChecks[] = {
     {1019, kShowUploadRate}, {1020, kShowDownloadRate}, {1021, kShowTotalRate},
-    {1022, kShowIpAddress}, {1024, kShowGraphs}, {1035, kHideIcons},
+    {1022, kShowIpAddress}, {1024, kShowGraphs}, {1035, kHideIcons}, {1041, kShowAllowanceBar},
 };
 
 // The system's adapter list in a buffer of the process heap; empty when it cannot be read.
@@ -148,8 +150,8 @@ void StoreGeneralPage(HWND page, ConfigExchange& exchange) {
     GetDlgItemTextW(page, IDC_PARAMETERS, working.parameters, 260);
     StoreChosenAdapter(page, working);
 
-    bool choices[6];
-    for (int i = 0; i < 6; ++i) {
+    bool choices[kLabelChoiceCount];
+    for (size_t i = 0; i < kLabelChoiceCount; ++i) {
         choices[i] = IsChecked(page, kLabelChoices[i].id);
     }
     working.labelData = LabelDataFromChoices(choices, IsChecked(page, IDC_HIDE_LABEL));
@@ -203,9 +205,9 @@ void FormatAdapterCount(long count, wchar_t* text, size_t capacity) noexcept {
     }
 }
 
-uint32_t LabelDataFromChoices(const bool (&choices)[6], bool hideLabel) noexcept {
+uint32_t LabelDataFromChoices(const bool (&choices)[kLabelChoiceCount], bool hideLabel) noexcept {
     uint32_t labelData = 0;
-    for (int i = 0; i < 6; ++i) {
+    for (size_t i = 0; i < kLabelChoiceCount; ++i) {
         if (choices[i]) {
             labelData = kLabelChoices[i].bit;
             break;

@@ -25,6 +25,7 @@ void ShowSelectedAdapterGuid(HWND guidText, DockletInstance& working) noexcept;
 // "%ld Interface(s) found", or "No Interface(s) found" for 0.
 void FormatAdapterCount(long count, wchar_t* text, size_t capacity) noexcept;
 
-// labelData from the six label choices (upload, download, total, bandwidth,
-// title, address; the first chosen wins) and Hide Label.
-uint32_t LabelDataFromChoices(const bool (&choices)[6], bool hideLabel) noexcept;
+// labelData from the eight label choices (upload, download, total, bandwidth,
+// title, address, today's usage, month's usage; the first chosen wins) and Hide Label.
+constexpr size_t kLabelChoiceCount = 8;
+uint32_t LabelDataFromChoices(const bool (&choices)[kLabelChoiceCount], bool hideLabel) noexcept;

@@ -34,6 +34,9 @@ void CopySettings(const DockletInstance& from, DockletInstance& to) noexcept {
     to.rateUnit = from.rateUnit;
     to.graphScale = from.graphScale;
     to.adapterChoice = from.adapterChoice;
+    to.usageStartDay = from.usageStartDay;
+    to.usageAllowance = from.usageAllowance;
+    to.usageCount = from.usageCount;
 }
 
 }  // namespace

@@ -71,6 +71,7 @@ ContextMenuEntries BuildContextMenuEntries(uint32_t dockletData, uint32_t labelD
         Toggle(kMenuShowTotalRate, L"Show Total Transfer Rate", dockletData, kShowTotalRate),
         Toggle(kMenuShowGraphs, L"Show Download/Upload Graphs", dockletData, kShowGraphs),
         Toggle(kMenuShowIpAddress, L"Show IP Address", dockletData, kShowIpAddress),
+        Toggle(kMenuShowAllowanceBar, L"Show Allowance Bar", dockletData, kShowAllowanceBar),
         Separator(10),
         Toggle(kMenuHideLabel, L"Hide Label", labelData, kLabelHidden),
         Toggle(kMenuHideIcons, L"Hide Icons", dockletData, kHideIcons),
@@ -90,6 +91,7 @@ void ActOnMenuChoice(DockletInstance* instance, UINT id) noexcept {
         case kMenuShowTotalRate: iconBit = kShowTotalRate; break;
         case kMenuShowGraphs: iconBit = kShowGraphs; break;
         case kMenuShowIpAddress: iconBit = kShowIpAddress; break;
+        case kMenuShowAllowanceBar: iconBit = kShowAllowanceBar; break;
         case kMenuHideIcons: iconBit = kHideIcons; break;
         case kMenuHideLabel:
             // The label follows at the next fast tick.

@@ -10,6 +10,7 @@
 #include "core/lifecycle.h"
 #include "core/mouse_actions.h"
 #include "core/settings.h"
+#include "cycle/usage_counting.h"
 #include "info/about_dialog.h"
 #include "info/network_info_dialog.h"
 
@@ -78,7 +79,10 @@ void* WINAPI OnCreate(HWND hwndDocklet, HINSTANCE hInstance, const char* iniFile
 }
 
 void WINAPI OnSave(DockletInstance* instance, const char* iniFile, const char* iniSection, BOOL) {
-    OnIcon(instance, [&] { SaveSettings(instance, iniFile, iniSection); });
+    OnIcon(instance, [&] {
+        SaveSettings(instance, iniFile, iniSection);
+        WriteUsage(instance);
+    });
 }
 
 BOOL WINAPI OnExportFiles(DockletInstance* instance, char* fileOut, int index) {

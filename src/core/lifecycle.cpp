@@ -7,6 +7,7 @@
 #include "cycle/handed_over.h"
 #include "cycle/refresh.h"
 #include "cycle/timers.h"
+#include "cycle/usage_counting.h"
 #include "info/external_lookup.h"
 #include "measure/perf_data_reader.h"
 #include "measure/rate_histories.h"
@@ -74,6 +75,7 @@ void DestroyInstance(DockletInstance* instance) noexcept {
     // A timer message still queued for the window must find no timer to deliver.
     StopBothTimers(instance);
     CloseOpenWindows(instance);
+    StopUsage(instance);
 }
 
 namespace {

@@ -13,7 +13,7 @@
 
 namespace {
 
-enum class KeyKind { Text, Int32, Color, Alpha, Flags, Choice };
+enum class KeyKind { Text, Int32, Color, Alpha, Flags, Ranged };
 
 struct SettingKey {
     const wchar_t* name;
@@ -23,15 +23,17 @@ struct SettingKey {
     DWORD readLimit;    // text fields: what one read may store, terminator included
     const wchar_t* defaultText;
     int32_t defaultNumber;
-    int32_t choiceCount;  // choices: values 0 .. choiceCount - 1; any other reads as 0
+    int32_t lowest;   // ranged numbers: values lowest .. highest; any other reads as the default
+    int32_t highest;
 };
 
 #define VANTREL_TEXT(key, field, limit, def) \
-    {key, KeyKind::Text, offsetof(DockletInstance, field), sizeof(DockletInstance::field) / sizeof(wchar_t), limit, def, 0, 0}
+    {key, KeyKind::Text, offsetof(DockletInstance, field), sizeof(DockletInstance::field) / sizeof(wchar_t), limit, def, 0, 0, 0}
 #define VANTREL_NUMBER(key, kind, field, def) \
-    {key, kind, offsetof(DockletInstance, field), 0, 0, nullptr, static_cast<int32_t>(def), 0}
-#define VANTREL_CHOICE(key, field, count) \
-    {key, KeyKind::Choice, offsetof(DockletInstance, field), 0, 0, nullptr, 0, count}
+    {key, kind, offsetof(DockletInstance, field), 0, 0, nullptr, static_cast<int32_t>(def), 0, 0}
+#define VANTREL_RANGED(key, field, def, low, high) \
+    {key, KeyKind::Ranged, offsetof(DockletInstance, field), 0, 0, nullptr, def, low, high}
+#define VANTREL_CHOICE(key, field, count) VANTREL_RANGED(key, field, 0, 0, (count) - 1)
 
 // The order is the order of both reading and writing.
 const SettingKey kKeys[kSettingsKeyCount] = {
@@ -63,12 +65,16 @@ const SettingKey kKeys[kSettingsKeyCount] = {
     VANTREL_CHOICE(L"RateUnit", rateUnit, 3),
     VANTREL_CHOICE(L"GraphScale", graphScale, 3),
     VANTREL_CHOICE(L"AdapterChoice", adapterChoice, 2),
+    VANTREL_RANGED(L"UsageStartDay", usageStartDay, 1, 1, 31),
+    VANTREL_RANGED(L"UsageAllowance", usageAllowance, 0, 0, 1000000000),
+    VANTREL_CHOICE(L"UsageCount", usageCount, 3),
     VANTREL_TEXT(L"IPv6AddressUrl", ipV6AddressUrl, 2048, L""),
 };
 
 #undef VANTREL_TEXT
 #undef VANTREL_NUMBER
 #undef VANTREL_CHOICE
+#undef VANTREL_RANGED
 
 // Numbers are read as at most 19 characters and parsed like _wtoi.
 constexpr DWORD kNumberReadLimit = 20;
@@ -164,8 +170,8 @@ void ReadSettings(DockletInstance* instance, SettingRead read, void* context) no
             read(context, key.name, fallback, value, kNumberReadLimit);
             value[kNumberReadLimit - 1] = L'\0';
             int32_t number = _wtoi(value);
-            if (key.kind == KeyKind::Choice && (number < 0 || number >= key.choiceCount)) {
-                number = 0;
+            if (key.kind == KeyKind::Ranged && (number < key.lowest || number > key.highest)) {
+                number = key.defaultNumber;
             }
             StoreNumber(instance, key, number);
         }

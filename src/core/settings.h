@@ -3,7 +3,7 @@
 
 #include "base/docklet_instance.h"
 
-constexpr int kSettingsKeyCount = 29;
+constexpr int kSettingsKeyCount = 32;
 
 // Reads every key, or sets the defaults and the configure label when the icon
 // has no stored settings (either name null).
@@ -18,7 +18,7 @@ using SettingRead = void (*)(void* context, const wchar_t* key, const wchar_t* f
 // each stored into its field the way a loaded icon has it.
 void ReadSettings(DockletInstance* instance, SettingRead read, void* context) noexcept;
 
-// Writes all 29 keys; an export writes exactly the same.
+// Writes all 32 keys; an export writes exactly the same.
 void SaveSettings(const DockletInstance* instance, const char* iniFile, const char* iniSection) noexcept;
 
 // The one path of an export: relative folder + image-set folder. False for any

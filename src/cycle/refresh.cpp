@@ -7,11 +7,14 @@
 #include "base/text.h"
 #include "cycle/handed_over.h"
 #include "cycle/timers.h"
+#include "cycle/usage_counting.h"
 #include "measure/adapter_discovery.h"
 #include "measure/route_watch.h"
 #include "measure/traffic_sampler.h"
 #include "render/icon_composer.h"
 #include "render/image_set.h"
+
+#include <cstdio>
 
 namespace {
 
@@ -31,6 +34,19 @@ void PushOverlay(const DockletInstance* instance) noexcept {
         host::DockletSetImageOverlay(instance->hwndDocklet, overlay);
         RememberOverlay(instance->handedOver, inputs);
     }
+}
+
+// "Today: 812.4M", "Month: 41.7G", or with an allowance "Month: 41.7G of 100.0G".
+void FormatUsageLabel(const DockletInstance* instance, bool today, char* label, size_t capacity) noexcept {
+    char amount[32];
+    FormatAmount(today ? instance->usage.shownToday : instance->usage.shownMonth, amount, sizeof amount);
+    if (today || instance->usageAllowance <= 0) {
+        std::snprintf(label, capacity, "%s: %s", today ? "Today" : "Month", amount);
+        return;
+    }
+    char allowance[32];
+    FormatAmount(static_cast<uint64_t>(instance->usageAllowance) * 1000000u, allowance, sizeof allowance);
+    std::snprintf(label, capacity, "Month: %s of %s", amount, allowance);
 }
 
 }  // namespace
@@ -76,6 +92,8 @@ void FormatLabel(const DockletInstance* instance, char* label, size_t capacity) 
         WideToAnsiCut(instance->title, label, capacity);
     } else if (bits & kLabelIpAddress) {
         WideToAnsiCut(ShownAddress(*instance), label, capacity);
+    } else if (bits & (kLabelTodayUsage | kLabelMonthUsage)) {
+        FormatUsageLabel(instance, (bits & kLabelTodayUsage) != 0, label, capacity);
     } else {
         CopyText(label, capacity, "Unknown Label Type");
     }
@@ -86,6 +104,7 @@ void RefreshDisplay(DockletInstance* instance) noexcept {
         return;
     }
     SampleTraffic(instance);
+    CountUsage(instance);
 
     char label[kLabelCapacity];
     FormatLabel(instance, label, sizeof label);

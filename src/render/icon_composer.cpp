@@ -4,6 +4,7 @@
 #include "base/owners.h"
 #include "base/shown_address.h"
 #include "base/text.h"
+#include "render/allowance_bar.h"
 #include "render/icon_cache.h"
 #include "render/outlined_text.h"
 #include "render/overlay_inputs.h"
@@ -152,6 +153,7 @@ void DrawConnected(GpGraphics* surface, const TextStyle& style, const DockletIns
         DrawStandardGraphParts(surface, instance, bottomDrawn ? GraphParts::Content : GraphParts::BoxesAndContent,
                                cache);
     }
+    DrawAllowanceBar(surface, instance, AllowanceBarOf(instance));
     DrawReadings(surface, style, instance, cache);
     if (instance.dockletData & kShowIpAddress) {
         DrawAddressLine(surface, style, instance, cache);

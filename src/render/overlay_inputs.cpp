@@ -116,6 +116,7 @@ void ReadOverlayInputs(const DockletInstance& instance, OverlayInputs& inputs) n
     if (instance.dockletData & kShowIpAddress) {
         CopyText(inputs.address, ShownAddress(instance));
     }
+    inputs.allowanceBar = AllowanceBarOf(instance);
     const bool held =
         HoldReadings(instance, inputs) && (!(instance.dockletData & kShowGraphs) || HoldGraphs(instance, inputs));
     inputs.comparable = held ? 1 : 0;

@@ -4,6 +4,7 @@
 #pragma once
 
 #include "base/docklet_instance.h"
+#include "render/allowance_bar.h"
 
 #include <cstdint>
 #include <type_traits>
@@ -37,6 +38,7 @@ struct OverlayInputs {
     int32_t pictures;  // ShownPictures
     wchar_t readings[3][kShownTextCapacity];
     wchar_t address[kAddressTextCapacity];
+    AllowanceBar allowanceBar;
     GraphInputs graphs[2];  // in kStandardGraphs order
 };
 

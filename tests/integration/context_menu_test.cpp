@@ -56,7 +56,7 @@ TEST_F(ContextMenuTest, EntriesChecksAndPlaceFollowTheBitsAndTheCursor) {
     EXPECT_EQ(shown, (std::vector<std::pair<UINT, std::wstring>>{
         {2, L"Update Now"}, {3, L"Detailed Information"}, {5, L"-"}, {6, L"Show Upload Rate"},
         {7, L"Show Download Rate"}, {8, L"Show Total Transfer Rate"}, {12, L"Show Download/Upload Graphs"},
-        {9, L"Show IP Address"}, {10, L"-"}, {11, L"Hide Label"}, {13, L"Hide Icons"}, {15, L"-"},
+        {9, L"Show IP Address"}, {17, L"Show Allowance Bar"}, {10, L"-"}, {11, L"Hide Label"}, {13, L"Hide Icons"}, {15, L"-"},
         {4, L"About Vantrel Docklet"}, {14, L"Remove Entry"}, {1, L"Vantrel Docklet Settings..."}}));
     EXPECT_TRUE(call.flags == TPM_RETURNCMD && call.owner == fresh.hwnd);
     EXPECT_TRUE(call.versionSixControls) << "tracked in the module's own activation context";
@@ -71,7 +71,8 @@ TEST_F(ContextMenuTest, EntriesChecksAndPlaceFollowTheBitsAndTheCursor) {
 TEST_F(ContextMenuTest, EachDisplayToggleFlipsItsBitAndRefreshesEachTime) {
     Icon& icon = CreateConfiguredIcon();
     const std::pair<UINT, uint32_t> toggles[] = {{6, kShowUploadRate}, {7, kShowDownloadRate}, {8, kShowTotalRate},
-                                                 {12, kShowGraphs},    {9, kShowIpAddress},    {13, kHideIcons}};
+                                                 {12, kShowGraphs},    {9, kShowIpAddress},    {13, kHideIcons},
+                                                 {17, kShowAllowanceBar}};
     for (const auto& [id, bit] : toggles) {
         for (int round = 1; round <= 2; ++round) {
             Choose(icon, id);

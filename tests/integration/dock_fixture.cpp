@@ -63,6 +63,9 @@ void DockTest::SetUp() {
         ASSERT_EQ(lstrcmpiW(loaded, named.c_str()), 0) << "the dock loaded another file than VANTREL_MODULE";
     }
     scratch = std::make_unique<ScratchFolder>();
+    // The usage database of each test in a folder of its own.
+    Hooks().localAppData = testdock::Widen(scratch->File("AppData"));
+    CreateDirectoryW(Hooks().localAppData.c_str(), nullptr);
 }
 
 void DockTest::Redock(const testdock::DockMode& mode) {

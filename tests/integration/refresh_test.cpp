@@ -25,7 +25,8 @@ TEST_F(RefreshTest, EveryLabelFormat) {
     const Case cases[] = {
         {2, "Upload: 20.0K"},          {4, "Download: 1.5K"},   {8, "Total Transfer: 21.5K"},
         {16, "Bandwidth: 1000.0K"},    {32, "My Link"},         {64, "192.0.2.10"},
-        {6, "Upload: 20.0K"},          {0, "Unknown Label Type"}, {128, "Unknown Label Type"},
+        {6, "Upload: 20.0K"},          {0, "Unknown Label Type"}, {512, "Unknown Label Type"},
+        {128, "Today: 0.0K"},          {256, "Month: 0.0K"},    {192, "192.0.2.10"},
         {24, "Total Transfer: 21.5K"}, {96, "My Link"},
     };
     for (const Case& c : cases) {

@@ -68,6 +68,10 @@ TEST_F(SheetTest, GeneralPageShowsAndStoresTheBits) {
         {"LabelData=9\r\n", {1031, 1023}, "LabelData", "9"},
         {"DockletData=11\r\n", {1019, 1020, 1022}, "DockletData", "11"},
         {"DockletData=1073741855\r\n", {1019, 1020, 1021, 1022, 1024}, "DockletData", "31"},
+        {"LabelData=128\r\n", {1039}, "LabelData", "128"},
+        {"LabelData=384\r\n", {1039}, "LabelData", "128"},
+        {"LabelData=257\r\n", {1040, 1023}, "LabelData", "257"},
+        {"DockletData=81\r\n", {1019, 1024, 1041}, "DockletData", "81"},
     };
     for (const Case& c : cases) {
         Icon& icon = CreateConfiguredIcon(c.ini);

@@ -33,8 +33,8 @@ const Pairs kDefaults = {
     {"InterfaceDescription", ""}, {"GUID", ""},              {"MACAddress", ""},
     {"IpV4Address", ""},         {"IpV4Gateway", ""},       {"NetMask", ""},
     {"IPAddressUrl", ""},         {"RateUnit", "0"},         {"GraphScale", "0"},
-    {"AdapterChoice", "0"},
-    {"IPv6AddressUrl", ""},
+    {"AdapterChoice", "0"},      {"UsageStartDay", "1"},    {"UsageAllowance", "0"},
+    {"UsageCount", "0"},         {"IPv6AddressUrl", ""},
 };
 
 std::string ValueOf(const Pairs& pairs, const std::string& key) {
@@ -62,7 +62,7 @@ private:
     int saves_ = 0;
 };
 
-TEST_F(SettingsTest, FreshIconSavesAll29KeysWithDefaultsInOrder) {
+TEST_F(SettingsTest, FreshIconSavesAll32KeysWithDefaultsInOrder) {
     Icon& icon = dock->CreateIcon();
     const std::string ini = scratch->File("dock.ini");
     dock->Save(icon, ini.c_str(), "Docklet1", false);
@@ -146,7 +146,10 @@ TEST_F(SettingsTest, StoredValuesSurviveALoadSaveRoundTrip) {
     stored[24].second = "http://127.0.0.1:8080/ip";
     stored[25].second = "1";
     stored[26].second = "2";
-    stored[28].second = "https://[2001:db8::1]:8443/ip";
+    stored[28].second = "31";
+    stored[29].second = "1000000000";
+    stored[30].second = "2";
+    stored[31].second = "https://[2001:db8::1]:8443/ip";
     std::string content = "[R]\r\n";
     for (const auto& [key, value] : stored) {
         content += key + "=" + value + "\r\n";
@@ -167,7 +170,24 @@ TEST_F(SettingsTest, NonAsciiPathsNameTheRightFile) {
     const Pairs saved = ReadSection(ini, "Ic\xf4ne");
     EXPECT_EQ(ValueOf(saved, "Title"), "Caf\xe9 link");
     EXPECT_EQ(ValueOf(saved, "FontSize"), "21");
-    EXPECT_EQ(saved.size(), 29u);
+    EXPECT_EQ(saved.size(), 32u);
+}
+
+TEST_F(SettingsTest, UsageKeysOutOfRangeReadAsTheirDefaults) {
+    const std::string ini = scratch->File("usage.ini");
+    const std::pair<std::string, std::string> cases[] = {
+        {"UsageStartDay=0\r\nUsageAllowance=-1\r\nUsageCount=3\r\n", "1 0 0"},
+        {"UsageStartDay=32\r\nUsageAllowance=1000000001\r\nUsageCount=-1\r\n", "1 0 0"},
+        {"UsageStartDay=15\r\nUsageAllowance=250\r\nUsageCount=1\r\n", "15 250 1"},
+    };
+    for (const auto& [lines, expected] : cases) {
+        WriteFile(ini, "[U]\r\n" + lines);
+        const Pairs saved = LoadAndSave(ini, "U");
+        EXPECT_EQ(ValueOf(saved, "UsageStartDay") + " " + ValueOf(saved, "UsageAllowance") + " " +
+                      ValueOf(saved, "UsageCount"),
+                  expected)
+            << lines;
+    }
 }
 
 TEST_F(SettingsTest, ExportNamesTheImageSetFolderOnlyForIndexZeroAndOnlyWhenItFits) {

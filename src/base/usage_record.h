@@ -1,0 +1,28 @@
+// What an icon keeps of the usage totals between ticks: the adapter it counts,
+// the counters' latest values, and the store's totals and last counted values
+// as read after its last write. What was counted and not yet written is the
+// growth from those counted values to the latest ones.
+#pragma once
+
+#include <cstdint>
+
+struct UsageRecord {
+    wchar_t guid[40];         // the adapter counted; empty while none
+    int32_t storeUser;        // counted among the store's users
+    uint64_t counters[2];     // latest values: received, sent
+    int64_t sampleTime;       // when they were read (the performance data's time)
+    uint64_t lastWrite;       // FILETIME of the last write
+    // As read after the last write.
+    int32_t storedKnown;
+    uint64_t storedCounters[2];
+    int64_t storedSampleTime;
+    uint64_t storedUptimeMs;
+    int64_t today[2];         // the buckets read: first, end
+    int64_t month[2];
+    uint64_t todayBytes[2];   // received, sent
+    uint64_t monthBytes[2];
+    double monthPassed;       // share of the month passed, 0..1
+    // What the label and the bar show, as UsageCount counts: stored plus not yet written.
+    uint64_t shownToday;
+    uint64_t shownMonth;
+};

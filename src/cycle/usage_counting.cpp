@@ -1,0 +1,148 @@
+#include "cycle/usage_counting.h"
+
+#include "base/text.h"
+#include "usage/counter_growth.h"
+#include "usage/usage_period.h"
+#include "usage/usage_store.h"
+
+#include <windows.h>
+
+#include <cwchar>
+#include <iterator>
+
+namespace {
+
+constexpr uint64_t kWriteInterval = 60ull * 10000000;  // FILETIME units
+
+int32_t StartDay(const DockletInstance* instance) noexcept {
+    return instance->usageStartDay >= 1 && instance->usageStartDay <= 31 ? instance->usageStartDay : 1;
+}
+
+CountedMark StoredMark(const UsageRecord& usage) noexcept {
+    return {usage.storedKnown, {usage.storedCounters[0], usage.storedCounters[1]}, usage.storedSampleTime,
+            usage.storedUptimeMs};
+}
+
+uint64_t Counted(const DockletInstance* instance, uint64_t received, uint64_t sent) noexcept {
+    switch (instance->usageCount) {
+        case kUsageReceived:
+            return received;
+        case kUsageSent:
+            return sent;
+        default:
+            return received + sent;
+    }
+}
+
+void ReadStored(DockletInstance* instance, uint64_t now) noexcept {
+    UsageRecord& usage = instance->usage;
+    UsagePeriods periods{};
+    if (!UsagePeriodsAt(now, StartDay(instance), &periods)) {
+        return;
+    }
+    const BucketRange ranges[] = {periods.today, periods.month};
+    UsagePair totals[2];
+    CountedMark mark;
+    ReadUsageTotals(usage.guid, ranges, totals, 2, &mark);
+    usage.storedKnown = mark.known;
+    usage.storedCounters[0] = mark.counters.received;
+    usage.storedCounters[1] = mark.counters.sent;
+    usage.storedSampleTime = mark.sampleTime;
+    usage.storedUptimeMs = mark.uptimeMs;
+    usage.today[0] = periods.today.first;
+    usage.today[1] = periods.today.end;
+    usage.month[0] = periods.month.first;
+    usage.month[1] = periods.month.end;
+    usage.todayBytes[0] = totals[0].received;
+    usage.todayBytes[1] = totals[0].sent;
+    usage.monthBytes[0] = totals[1].received;
+    usage.monthBytes[1] = totals[1].sent;
+    usage.monthPassed = periods.monthPassed;
+}
+
+void Write(DockletInstance* instance, uint64_t now) noexcept {
+    UsageRecord& usage = instance->usage;
+    WriteUsageCounts(usage.guid, {usage.counters[0], usage.counters[1]}, usage.sampleTime, GetTickCount64(), now,
+                     StoredMark(usage));
+    usage.lastWrite = now;
+    ReadStored(instance, now);
+}
+
+bool WriteDue(const UsageRecord& usage, uint64_t now) noexcept {
+    const int64_t bucket = BucketOf(now);
+    // A new day, or a clock set back, writes at once, so the totals are read for its periods.
+    if (now < usage.lastWrite || bucket < usage.today[0] || bucket >= usage.today[1]) {
+        return true;
+    }
+    // Once a minute per adapter: where another icon wrote it within the
+    // minute, what this one shows (its totals read earlier plus the growth
+    // since the values counted then) is right without a write of its own.
+    return now - usage.lastWrite >= kWriteInterval &&
+           !UsageWrittenBetween(usage.guid, now >= kWriteInterval ? now - kWriteInterval : 0, now);
+}
+
+void StartCounting(DockletInstance* instance, uint64_t now) noexcept {
+    UsageRecord& usage = instance->usage;
+    CopyText(usage.guid, instance->adapterGuid);
+    if (!usage.storeUser) {
+        AddUsageStoreUser();
+        usage.storeUser = 1;
+    }
+    ReadStored(instance, now);
+    // An adapter the store does not know is written at once: its values now
+    // are the baseline, and everything after them counts.
+    if (!usage.storedKnown) {
+        Write(instance, now);
+    } else {
+        usage.lastWrite = now;
+    }
+}
+
+}  // namespace
+
+void CountUsage(DockletInstance* instance) noexcept {
+    if (!instance->samplerReady || instance->adapterGuid[0] == L'\0') {
+        return;
+    }
+    UsageRecord& usage = instance->usage;
+    const uint64_t now = UsageClockNow();
+    const bool sameAdapter = std::wcsncmp(usage.guid, instance->adapterGuid, std::size(usage.guid)) == 0;
+    if (!sameAdapter && usage.guid[0] != L'\0') {
+        Write(instance, now);
+    }
+    usage.counters[0] = instance->prevReceivedSample.data;
+    usage.counters[1] = instance->prevSentSample.data;
+    usage.sampleTime = instance->prevReceivedSample.time;
+    if (!sameAdapter) {
+        StartCounting(instance, now);
+    } else if (WriteDue(usage, now)) {
+        Write(instance, now);
+    }
+    UpdateShownUsage(instance);
+}
+
+void WriteUsage(DockletInstance* instance) noexcept {
+    if (instance->usage.guid[0] != L'\0') {
+        Write(instance, UsageClockNow());
+        UpdateShownUsage(instance);
+    }
+}
+
+void StopUsage(DockletInstance* instance) noexcept {
+    UsageRecord& usage = instance->usage;
+    if (usage.guid[0] != L'\0') {
+        Write(instance, UsageClockNow());
+    }
+    if (usage.storeUser) {
+        RemoveUsageStoreUser();
+        usage.storeUser = 0;
+    }
+}
+
+void UpdateShownUsage(DockletInstance* instance) noexcept {
+    UsageRecord& usage = instance->usage;
+    const UsagePair pending = CounterGrowth(StoredMark(usage), {usage.counters[0], usage.counters[1]},
+                                            usage.sampleTime, GetTickCount64());
+    usage.shownToday = Counted(instance, usage.todayBytes[0] + pending.received, usage.todayBytes[1] + pending.sent);
+    usage.shownMonth = Counted(instance, usage.monthBytes[0] + pending.received, usage.monthBytes[1] + pending.sent);
+}

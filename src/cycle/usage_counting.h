@@ -1,0 +1,20 @@
+// Counting the adapter's traffic into the usage store from the byte counters
+// the refresh samples anyway: no reading of its own.
+#pragma once
+
+#include "base/docklet_instance.h"
+
+// After a refresh sampled the counters: takes their values, writes when a
+// minute has passed since the last write (or the local day changed), at once
+// for an adapter it starts counting, and after writing the adapter it counted
+// before when an automatic icon switched. Updates what the icon shows.
+void CountUsage(DockletInstance* instance) noexcept;
+
+// Writes what was counted and not yet written (OnSave, OnDestroy).
+void WriteUsage(DockletInstance* instance) noexcept;
+
+// The icon's last write, then it no longer counts (the icon goes).
+void StopUsage(DockletInstance* instance) noexcept;
+
+// The shown totals again, after the settings of what they count changed.
+void UpdateShownUsage(DockletInstance* instance) noexcept;
