@@ -381,6 +381,19 @@ BOOL WINAPI HookChooseColorW(LPCHOOSECOLORW record) {
     return FALSE;
 }
 
+BOOL WINAPI HookGetSaveFileNameW(LPOPENFILENAMEW record) {
+    SaveFileCall call{record->hwndOwner, record->lpstrFile ? record->lpstrFile : L"", record->Flags,
+                      VersionSixControlsActive()};
+    Hooks().saveFileCalls.push_back(call);
+    const std::wstring chosen = Hooks().saveFileName ? Hooks().saveFileName(call) : std::wstring();
+    if (chosen.empty() || chosen.size() >= record->nMaxFile) {
+        return FALSE;
+    }
+    chosen.copy(record->lpstrFile, chosen.size());
+    record->lpstrFile[chosen.size()] = L'\0';
+    return TRUE;
+}
+
 FARPROC WINAPI HookGetProcAddress(HMODULE module, LPCSTR name) {
     const bool byName = reinterpret_cast<ULONG_PTR>(name) > 0xFFFF;
     if (byName && module == GetModuleHandleW(nullptr)) {
@@ -605,6 +618,7 @@ const Replacement kReplacements[] = {
     {"shell32.dll", "SHGetKnownFolderPath", reinterpret_cast<void*>(&HookSHGetKnownFolderPath)},
     {"user32.dll", "DialogBoxParamW", reinterpret_cast<void*>(&HookDialogBoxParamW)},
     {"comdlg32.dll", "ChooseColorW", reinterpret_cast<void*>(&HookChooseColorW)},
+    {"comdlg32.dll", "GetSaveFileNameW", reinterpret_cast<void*>(&HookGetSaveFileNameW)},
     {"kernel32.dll", "GetProcAddress", reinterpret_cast<void*>(&HookGetProcAddress)},
     {"gdiplus.dll", "GdiplusStartup", reinterpret_cast<void*>(&HookGdiplusStartup)},
     {"gdiplus.dll", "GdiplusShutdown", reinterpret_cast<void*>(&HookGdiplusShutdown)},
@@ -640,6 +654,7 @@ void SystemHooks::ClearLog() {
     Drop(menuCalls);
     Drop(dialogCalls);
     Drop(colorDialogCalls);
+    Drop(saveFileCalls);
     Drop(registryQueries);
     performanceKeyCloses = 0;
     adaptersInfoCalls = 0;

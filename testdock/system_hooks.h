@@ -83,6 +83,13 @@ struct ColorDialogCall {
     bool versionSixControls;
 };
 
+struct SaveFileCall {
+    HWND owner;
+    std::wstring initialName;  // the file buffer as handed over
+    DWORD flags;
+    bool versionSixControls;
+};
+
 struct GdiplusStartupCall {
     unsigned version;
     bool debugCallback;
@@ -101,6 +108,8 @@ using BestInterfaceScript = std::function<DWORD(const sockaddr* destination, DWO
 using ShellScript = std::function<HINSTANCE(const ShellCall&)>;
 // Answers the colour dialog: a colour for OK, nothing for Cancel.
 using ColorDialogScript = std::function<bool(const ColorDialogCall&, COLORREF* chosen)>;
+// Answers the Save As dialog: the path chosen, or empty for Cancel.
+using SaveFileScript = std::function<std::wstring(const SaveFileCall&)>;
 // Chooses the command of a popup menu (0 for none) from what it shows.
 using MenuScript = std::function<UINT(const MenuCall&)>;
 // Answers a modal dialog instead of showing it.
@@ -121,6 +130,7 @@ struct SystemHooks {
     std::vector<MenuCall> menuCalls;
     std::vector<DialogCall> dialogCalls;
     std::vector<ColorDialogCall> colorDialogCalls;
+    std::vector<SaveFileCall> saveFileCalls;
     std::vector<std::wstring> registryQueries;
     int performanceKeyCloses = 0;  // RegCloseKey(HKEY_PERFORMANCE_DATA)
     int adaptersInfoCalls = 0;
@@ -149,6 +159,8 @@ struct SystemHooks {
     std::optional<POINT> cursor;
     // Without a script the colour dialog is cancelled at once, unless realColorDialog.
     ColorDialogScript chooseColor;
+    // Without a script the Save As dialog is cancelled at once.
+    SaveFileScript saveFileName;
     // A GDI+ start-up status to report instead of starting (0: really start).
     int failGdiplusStartupWith = 0;
     // Allocation failure on demand: each WinHttpReadData of the module arms this

@@ -71,6 +71,7 @@ struct OpenWindows {
     int32_t colorDialog;   // a sheet page's colour dialog is up
     HWND infoDialog;
     HWND aboutDialog;
+    HWND usageWindow;
 };
 
 struct DockletInstance {

@@ -12,6 +12,7 @@ struct UsageRecord {
     uint64_t counters[2];     // latest values: received, sent
     int64_t sampleTime;       // when they were read (the performance data's time)
     uint64_t lastWrite;       // FILETIME of the last write
+    int32_t notSaved;         // the last write stayed in memory: the file cannot be written
     // As read after the last write.
     int32_t storedKnown;
     uint64_t storedCounters[2];

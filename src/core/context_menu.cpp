@@ -3,6 +3,7 @@
 #include "base/activation_context.h"
 #include "base/host_api.h"
 #include "base/owners.h"
+#include "core/dialogs.h"
 #include "core/exports.h"
 #include "cycle/refresh.h"
 
@@ -65,6 +66,7 @@ ContextMenuEntries BuildContextMenuEntries(uint32_t dockletData, uint32_t labelD
     return {{
         {kMenuUpdateNow, L"Update Now", false},
         {kMenuDetailedInformation, L"Detailed Information", false},
+        {kMenuDataUsage, L"Data Usage...", false},
         Separator(5),
         Toggle(kMenuShowUploadRate, L"Show Upload Rate", dockletData, kShowUploadRate),
         Toggle(kMenuShowDownloadRate, L"Show Download Rate", dockletData, kShowDownloadRate),
@@ -99,6 +101,7 @@ void ActOnMenuChoice(DockletInstance* instance, UINT id) noexcept {
             return;
         case kMenuDetailedInformation: OnInfo(instance); return;
         case kMenuAbout: OnAbout(instance); return;
+        case kMenuDataUsage: OpenUsageWindow(instance); return;
         case kMenuRemoveEntry: host::DockletRemoveSelf(instance->hwndDocklet); return;
         // The sheet refreshes by itself when it ends with OK.
         case kMenuSettings: OnConfigure(instance); return;

@@ -12,7 +12,7 @@ struct ContextMenuEntry {
     bool checked;
 };
 
-constexpr size_t kContextMenuEntryCount = 16;
+constexpr size_t kContextMenuEntryCount = 17;
 using ContextMenuEntries = std::array<ContextMenuEntry, kContextMenuEntryCount>;
 
 // Command ids; not in menu order (the settings entry, id 1, is last).
@@ -28,9 +28,10 @@ constexpr UINT kMenuHideLabel = 11;
 constexpr UINT kMenuShowGraphs = 12;
 constexpr UINT kMenuHideIcons = 13;
 constexpr UINT kMenuRemoveEntry = 14;
+constexpr UINT kMenuDataUsage = 16;
 constexpr UINT kMenuShowAllowanceBar = 17;
 
-// The sixteen entries top to bottom, checked where their bit is set.
+// The seventeen entries top to bottom, checked where their bit is set.
 ContextMenuEntries BuildContextMenuEntries(uint32_t dockletData, uint32_t labelData) noexcept;
 
 // Does what the chosen id stands for: toggles a bit and refreshes, opens a

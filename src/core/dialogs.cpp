@@ -3,8 +3,13 @@
 #include "base/activation_context.h"
 #include "core/exports.h"
 #include "core/open_windows.h"
+#include "info/usage_window.h"
 
 namespace {
+
+INT_PTR CALLBACK UsageWindowEntry(HWND dialog, UINT message, WPARAM wParam, LPARAM lParam) {
+    return UsageWindowProc(dialog, message, wParam, lParam);
+}
 
 INT_PTR OpenDialog(DockletInstance* instance, int templateId, DLGPROC procedure) noexcept {
     return WithModuleControls([&] {
@@ -37,4 +42,11 @@ INT_PTR OpenAboutDialog(DockletInstance* instance) noexcept {
         return 0;
     }
     return OpenDialog(instance, IDD_ABOUT, &AboutDocklet);
+}
+
+INT_PTR OpenUsageWindow(DockletInstance* instance) noexcept {
+    if (RaiseIfOpen(instance->open.usageWindow)) {
+        return 0;
+    }
+    return OpenDialog(instance, IDD_USAGE, &UsageWindowEntry);
 }

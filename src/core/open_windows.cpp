@@ -29,7 +29,7 @@ BOOL CALLBACK MatchColorDialog(HWND window, LPARAM lParam) {
     GetClassNameW(window, className, 8);
     if (owner && (owner == docklet || owner == GetAncestor(docklet, GA_ROOT)) && IsWindowVisible(window) &&
         lstrcmpW(className, L"#32770") == 0 && window != search->instance->open.infoDialog &&
-        window != search->instance->open.aboutDialog) {
+        window != search->instance->open.aboutDialog && window != search->instance->open.usageWindow) {
         search->found = window;
         return FALSE;
     }
@@ -59,6 +59,7 @@ void CloseOpenWindows(DockletInstance* instance) noexcept {
     }
     EndModalDialog(open.infoDialog);
     EndModalDialog(open.aboutDialog);
+    EndModalDialog(open.usageWindow);
 }
 
 bool RaiseIfOpen(HWND window) noexcept {

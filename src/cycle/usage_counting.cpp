@@ -23,6 +23,8 @@ CountedMark StoredMark(const UsageRecord& usage) noexcept {
             usage.storedUptimeMs};
 }
 
+}  // namespace
+
 uint64_t Counted(const DockletInstance* instance, uint64_t received, uint64_t sent) noexcept {
     switch (instance->usageCount) {
         case kUsageReceived:
@@ -33,6 +35,8 @@ uint64_t Counted(const DockletInstance* instance, uint64_t received, uint64_t se
             return received + sent;
     }
 }
+
+namespace {
 
 void ReadStored(DockletInstance* instance, uint64_t now) noexcept {
     UsageRecord& usage = instance->usage;
@@ -62,8 +66,9 @@ void ReadStored(DockletInstance* instance, uint64_t now) noexcept {
 
 void Write(DockletInstance* instance, uint64_t now) noexcept {
     UsageRecord& usage = instance->usage;
-    WriteUsageCounts(usage.guid, {usage.counters[0], usage.counters[1]}, usage.sampleTime, GetTickCount64(), now,
-                     StoredMark(usage));
+    const UsageWrite written = WriteUsageCounts(usage.guid, {usage.counters[0], usage.counters[1]},
+                                                usage.sampleTime, GetTickCount64(), now, StoredMark(usage));
+    usage.notSaved = written == UsageWrite::InMemory;
     usage.lastWrite = now;
     ReadStored(instance, now);
 }
@@ -139,10 +144,18 @@ void StopUsage(DockletInstance* instance) noexcept {
     }
 }
 
+UsagePair PendingUsage(const DockletInstance* instance) noexcept {
+    const UsageRecord& usage = instance->usage;
+    if (usage.guid[0] == L'\0') {
+        return {0, 0};
+    }
+    return CounterGrowth(StoredMark(usage), {usage.counters[0], usage.counters[1]}, usage.sampleTime,
+                         GetTickCount64());
+}
+
 void UpdateShownUsage(DockletInstance* instance) noexcept {
     UsageRecord& usage = instance->usage;
-    const UsagePair pending = CounterGrowth(StoredMark(usage), {usage.counters[0], usage.counters[1]},
-                                            usage.sampleTime, GetTickCount64());
+    const UsagePair pending = PendingUsage(instance);
     usage.shownToday = Counted(instance, usage.todayBytes[0] + pending.received, usage.todayBytes[1] + pending.sent);
     usage.shownMonth = Counted(instance, usage.monthBytes[0] + pending.received, usage.monthBytes[1] + pending.sent);
 }

@@ -54,6 +54,14 @@ int32_t DaysInMonth(int32_t year, int32_t month) noexcept {
     return month == 2 && IsLeap(year) ? 29 : days[month - 1];
 }
 
+CivilDate PreviousDay(CivilDate date) noexcept {
+    if (date.day > 1) {
+        return {date.year, date.month, date.day - 1};
+    }
+    const CivilDate month = PreviousMonth(date);
+    return {month.year, month.month, DaysInMonth(month.year, month.month)};
+}
+
 CivilDate NextDay(CivilDate date) noexcept {
     if (date.day < DaysInMonth(date.year, date.month)) {
         return {date.year, date.month, date.day + 1};

@@ -29,6 +29,7 @@ struct UsagePeriods {
 int64_t BucketOf(uint64_t fileTime) noexcept;
 int32_t DaysInMonth(int32_t year, int32_t month) noexcept;
 CivilDate NextDay(CivilDate date) noexcept;
+CivilDate PreviousDay(CivilDate date) noexcept;
 
 // The first day of the usage month holding `date`, for months that start on
 // startDay (1..31); a month without that day starts on its last day.

@@ -398,6 +398,22 @@ void AddTotals(sqlite3* db, const wchar_t* guid, const BucketRange* ranges, Usag
     }
 }
 
+void VisitBuckets(sqlite3* db, const wchar_t* guid, const std::function<void(int64_t, UsagePair)>& visit) {
+    Statement statement = Prepare(db,
+                                  "SELECT t.bucket, t.received, t.sent FROM traffic t"
+                                  " WHERE t.adapter = (SELECT id FROM adapters WHERE guid=?1)"
+                                  " AND t.received + t.sent > 0 ORDER BY t.bucket");
+    if (!statement) {
+        return;
+    }
+    BindText(statement.get(), 1, guid);
+    while (sqlite3_step(statement.get()) == SQLITE_ROW) {
+        visit(sqlite3_column_int64(statement.get(), 0),
+              UsagePair{static_cast<uint64_t>(sqlite3_column_int64(statement.get(), 1)),
+                        static_cast<uint64_t>(sqlite3_column_int64(statement.get(), 2))});
+    }
+}
+
 }  // namespace
 
 void AddUsageStoreUser() noexcept {
@@ -469,6 +485,16 @@ void ReadUsageTotals(const wchar_t* guid, const BucketRange* ranges, UsagePair* 
         if (inMemory.known) {
             *mark = inMemory;
         }
+    }
+}
+
+void ReadUsageBuckets(const wchar_t* guid, const std::function<void(int64_t bucket, UsagePair bytes)>& visit) {
+    StoreLock lock;
+    if (OpenFile() == Opened::Ready) {
+        VisitBuckets(store.file.get(), guid, visit);
+    }
+    if (store.memory) {
+        VisitBuckets(store.memory.get(), guid, visit);
     }
 }
 

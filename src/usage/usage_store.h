@@ -10,6 +10,7 @@
 #include "usage/usage_period.h"
 
 #include <cstddef>
+#include <functional>
 
 // Users of the store: it opens when first needed and closes when the last goes.
 void AddUsageStoreUser() noexcept;
@@ -32,6 +33,10 @@ bool UsageWrittenBetween(const wchar_t* guid, uint64_t since, uint64_t now) noex
 // its values last counted. Nothing stored reads as zero and unknown.
 void ReadUsageTotals(const wchar_t* guid, const BucketRange* ranges, UsagePair* totals, size_t count,
                      CountedMark* mark) noexcept;
+
+// Every bucket of the adapter that holds traffic, the file's then memory's,
+// each in bucket order. May throw what `visit` throws.
+void ReadUsageBuckets(const wchar_t* guid, const std::function<void(int64_t bucket, UsagePair bytes)>& visit);
 
 // The database's path: "<local application data>\Vantrel Docklet\usage.db".
 bool UsageDatabasePath(wchar_t* path, size_t capacity) noexcept;

@@ -54,7 +54,7 @@ TEST_F(ContextMenuTest, EntriesChecksAndPlaceFollowTheBitsAndTheCursor) {
         shown.emplace_back(entry.id, entry.separator ? L"-" : entry.text);
     }
     EXPECT_EQ(shown, (std::vector<std::pair<UINT, std::wstring>>{
-        {2, L"Update Now"}, {3, L"Detailed Information"}, {5, L"-"}, {6, L"Show Upload Rate"},
+        {2, L"Update Now"}, {3, L"Detailed Information"}, {16, L"Data Usage..."}, {5, L"-"}, {6, L"Show Upload Rate"},
         {7, L"Show Download Rate"}, {8, L"Show Total Transfer Rate"}, {12, L"Show Download/Upload Graphs"},
         {9, L"Show IP Address"}, {17, L"Show Allowance Bar"}, {10, L"-"}, {11, L"Hide Label"}, {13, L"Hide Icons"}, {15, L"-"},
         {4, L"About Vantrel Docklet"}, {14, L"Remove Entry"}, {1, L"Vantrel Docklet Settings..."}}));
@@ -115,7 +115,7 @@ TEST_F(ContextMenuTest, DismissSeparatorsAndHideLabelRefreshNothing) {
 TEST_F(ContextMenuTest, DialogEntriesOpenTheirDialogsAndRemoveEntryAsksTheDock) {
     Icon& icon = CreateConfiguredIcon();
     Hooks().dialogBox = [](const testdock::DialogCall&) { return INT_PTR{1}; };
-    for (const auto& [id, templateId] : {std::pair<UINT, UINT>{3, 105}, {4, 102}, {1, 109}}) {
+    for (const auto& [id, templateId] : {std::pair<UINT, UINT>{3, 105}, {16, 111}, {4, 102}, {1, 109}}) {
         Choose(icon, id);
         ASSERT_EQ(Hooks().dialogCalls.size(), 1u) << "id " << id;
         const testdock::DialogCall& call = Hooks().dialogCalls[0];
@@ -137,11 +137,11 @@ TEST_F(ContextMenuTest, RealPopupShowsAtTheCursorAndTakesItsChoiceFromTheKeyboar
     Hooks().realMenus = true;
     Hooks().cursor = POINT{40, 30};
     CreateDirectoryW(L"..\\build\\screenshots", nullptr);
-    // Home selects "Update Now"; six steps down, past the separator, is "Show IP Address".
+    // Home selects "Update Now"; seven steps down, past the separator, is "Show IP Address".
     testdock::DialogDriver driver(testdock::PopupMenu());
     driver.Do([](HWND menu) {
         testdock::PressKey(menu, VK_HOME);
-        for (int step = 0; step < 6; ++step) {
+        for (int step = 0; step < 7; ++step) {
             testdock::PressKey(menu, VK_DOWN);
         }
     }).Do([](HWND menu) {

@@ -155,5 +155,24 @@ TEST_F(DestroyedInsideTest, DialogsCloseAndASecondRequestRaisesTheOpenOne) {
     }
 }
 
+TEST_F(DestroyedInsideTest, UsageWindowClosesAndASecondChoiceRaisesIt) {
+    Icon& icon = CreateConfiguredIcon();
+    Hooks().trackPopupMenu = [](const testdock::MenuCall&) { return 16u; };
+    const size_t opened = Hooks().dialogCalls.size();
+    testdock::DialogDriver driver(testdock::DialogTitled(L"Vantrel Docklet - Data Usage"));
+    driver
+        .Do([&](HWND window) {
+            EXPECT_TRUE(dock->RightClick(icon));
+            EXPECT_EQ(Hooks().dialogCalls.size(), opened + 1) << "a second window was opened";
+            EXPECT_EQ(Raised(), window);
+            DestroyNow(icon);
+        })
+        .WaitGone(kClosingMs);
+    EXPECT_TRUE(dock->RightClick(icon));
+    Hooks().trackPopupMenu = nullptr;
+    EXPECT_TRUE(driver.Done());
+    ExpectDoneWith(icon);
+}
+
 }  // namespace
 }  // namespace vantrel_test

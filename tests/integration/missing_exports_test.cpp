@@ -47,7 +47,7 @@ TEST_P(MissingExportTest, CostsOnlyWhatItWouldShow) {
     Hooks().trackPopupMenu = nullptr;
     const bool removeShown = std::find(entries.begin(), entries.end(), kRemoveEntry) != entries.end();
     EXPECT_EQ(removeShown, !Missing("DockletRemoveSelf"));
-    EXPECT_EQ(entries.size(), removeShown ? 16u : 15u);
+    EXPECT_EQ(entries.size(), removeShown ? 17u : 16u);
     EXPECT_EQ(static_cast<DockletInstance*>(icon.instance)->dockletData, kDefaultDockletData ^ kShowIpAddress);
 
     Configure(icon, [](HWND sheet) { testdock::PressOk(sheet); });

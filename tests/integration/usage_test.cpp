@@ -3,9 +3,16 @@
 // counters start again, the clock moves or the file cannot be used.
 #include "refresh_fixture.h"
 
+#include "base/docklet_instance.h"
+#include "dialog_driver.h"
+
 #include <sqlite3.h>
 
 #include <chrono>
+#include <commctrl.h>
+#include <commdlg.h>
+#include <functional>
+#include <map>
 
 namespace vantrel_test {
 namespace {
@@ -373,6 +380,239 @@ TEST_F(UsageTest, AFileLockedByAnotherProcessKeepsTheCountsForTheNextWrite) {
     Advance(61);
     Tick(icon, 2000000);
     EXPECT_EQ(Totals().received, 2000000);
+}
+
+// The usage window opened from the menu, read while it is up.
+struct UsageWindowSeen {
+    std::map<int, std::wstring> texts;
+    std::vector<std::vector<std::wstring>> months;
+    SIZE chartRoom{};
+    SIZE chartShown{};
+    std::vector<uint32_t> chartPixels;  // top-down, 0xAARRGGBB
+};
+
+constexpr wchar_t kUsageCaption[] = L"Vantrel Docklet - Data Usage";
+
+std::vector<std::vector<std::wstring>> ListRows(HWND list) {
+    std::vector<std::vector<std::wstring>> rows;
+    const int count = static_cast<int>(SendMessageW(list, LVM_GETITEMCOUNT, 0, 0));
+    for (int item = 0; item < count; ++item) {
+        std::vector<std::wstring> row;
+        for (int column = 0; column < 4; ++column) {
+            wchar_t text[64] = {};
+            LVITEMW entry{};
+            entry.iSubItem = column;
+            entry.pszText = text;
+            entry.cchTextMax = 64;
+            SendMessageW(list, LVM_GETITEMTEXTW, static_cast<WPARAM>(item), reinterpret_cast<LPARAM>(&entry));
+            row.emplace_back(text);
+        }
+        rows.push_back(row);
+    }
+    return rows;
+}
+
+void ReadChart(HWND dialog, UsageWindowSeen& seen) {
+    const HWND chart = GetDlgItem(dialog, 1102);
+    RECT client{};
+    GetClientRect(chart, &client);
+    seen.chartRoom = SIZE{client.right, client.bottom};
+    const auto bitmap = reinterpret_cast<HBITMAP>(SendMessageW(chart, STM_GETIMAGE, IMAGE_BITMAP, 0));
+    BITMAP header{};
+    if (!bitmap || !GetObjectW(bitmap, sizeof header, &header)) {
+        return;
+    }
+    seen.chartShown = SIZE{header.bmWidth, header.bmHeight};
+    BITMAPINFO info{};
+    info.bmiHeader = {sizeof(BITMAPINFOHEADER), header.bmWidth, -header.bmHeight, 1, 32, BI_RGB, 0, 0, 0, 0, 0};
+    seen.chartPixels.resize(static_cast<size_t>(header.bmWidth) * header.bmHeight);
+    const HDC screen = GetDC(nullptr);
+    GetDIBits(screen, bitmap, 0, header.bmHeight, seen.chartPixels.data(), &info, DIB_RGB_COLORS);
+    ReleaseDC(nullptr, screen);
+}
+
+// Pixels of `rgb` in the chart's columns of day `index` of `days`.
+int ChartPixelsOf(const UsageWindowSeen& seen, int index, int days, uint32_t rgb) {
+    int found = 0;
+    const LONG width = seen.chartShown.cx;
+    for (LONG y = 0; y < seen.chartShown.cy; ++y) {
+        for (LONG x = width * index / days; x < width * (index + 1) / days; ++x) {
+            found += (seen.chartPixels[static_cast<size_t>(y * width + x)] & 0xFFFFFF) == rgb;
+        }
+    }
+    return found;
+}
+
+double Amount(const std::wstring& text) {
+    const double units[] = {1e3, 1e6, 1e9, 1e12};
+    const size_t unit = std::wstring(L"KMGT").find(text.back());
+    return std::wcstod(text.c_str(), nullptr) * (unit < 4 ? units[unit] : 0.0);
+}
+
+class UsageWindowTest : public UsageTest {
+protected:
+    // Chooses "Data Usage..." from the icon's menu; `whileOpen` runs in the
+    // window's loop, and the window is read once `until` holds, then closed
+    // with Escape.
+    UsageWindowSeen OpenUsage(Icon& icon, const std::function<void(HWND)>& whileOpen = nullptr,
+                              const testdock::Condition& until = nullptr) {
+        UsageWindowSeen seen;
+        testdock::DialogDriver driver(testdock::DialogTitled(kUsageCaption));
+        driver
+            .Do([&](HWND dialog) {
+                if (whileOpen) {
+                    whileOpen(dialog);
+                }
+            })
+            .WaitUntil([&](HWND dialog) { return !until || until(dialog); }, 5000)
+            .Do([&](HWND dialog) {
+                for (int id = 1101; id <= 1131; ++id) {
+                    if (GetDlgItem(dialog, id) && IsWindowVisible(GetDlgItem(dialog, id))) {
+                        seen.texts[id] = testdock::ControlText(dialog, id);
+                    }
+                }
+                seen.months = ListRows(GetDlgItem(dialog, 1103));
+                ReadChart(dialog, seen);
+                testdock::CloseDialog(dialog, testdock::Closing::EscapeKey);
+            });
+        ChooseUsage(icon);
+        EXPECT_TRUE(driver.Done()) << "no usage window";
+        return seen;
+    }
+    void ChooseUsage(Icon& icon) {
+        Hooks().trackPopupMenu = [](const testdock::MenuCall&) { return 16u; };
+        EXPECT_TRUE(dock->RightClick(icon));
+        Hooks().trackPopupMenu = nullptr;
+    }
+    void At(uint64_t time, Icon& icon, uint64_t received, uint64_t sent) {
+        Hooks().systemTime = time;
+        Tick(icon, received, sent);
+    }
+};
+
+TEST_F(UsageWindowTest, ShowsTheDaysMonthsAndChartOfTheStoreAndWritesWhatIsPendingFirst) {
+    Hooks().systemTime = UtcAt(2026, 1, 20, 12, 0);
+    Icon& icon = Start(0, 0, "LabelData=128\r\nUsageAllowance=100000\r\nDownloadColor=255\r\nUploadColor=65280\r\n");
+    At(UtcAt(2026, 1, 20, 12, 2), icon, 2000000000, 0);
+    At(UtcAt(2026, 2, 15, 12, 0), icon, 5000000000, 0);
+    At(UtcAt(2026, 3, 9, 12, 0), icon, 6000000000, 500000000);
+    At(UtcAt(2026, 3, 10, 12, 0), icon, 10000000000, 500000000);
+    Advance(20);
+    Tick(icon, 10500000000, 500000000);
+    ASSERT_EQ(Totals().received, 10000000000);
+
+    const UsageWindowSeen seen = OpenUsage(icon);
+    EXPECT_EQ(Totals().received, 10500000000) << "the pending counts are written first";
+    const std::map<int, std::wstring> expected{
+        {1101, testdock::Widen(Adapter().description)},
+        {1110, L"4.5G"}, {1111, L"0.0K"}, {1112, L"4.5G"},
+        {1113, L"1.0G"}, {1114, L"500.0M"}, {1115, L"1.5G"},
+        {1116, L"5.5G"}, {1117, L"500.0M"}, {1118, L"6.0G"},
+        {1119, L"3.0G"}, {1120, L"0.0K"}, {1121, L"3.0G"},
+        {1122, L"6.0G of 100.0G (6 %)"}, {1130, L"Allowance"}, {1131, L"At this pace"}};
+    for (const auto& [id, text] : expected) {
+        EXPECT_EQ(seen.texts.count(id) ? seen.texts.at(id) : L"(hidden)", text) << id;
+    }
+    // Nine and a half days of 31 have passed, give or take the zone's offset.
+    const double pace = Amount(seen.texts.count(1127) ? seen.texts.at(1127) : L"0K");
+    EXPECT_TRUE(pace > 6.0e9 * 31 / 10.5 && pace < 6.0e9 * 31 / 9) << pace;
+    EXPECT_EQ(seen.texts.at(1104), L"");
+    EXPECT_EQ(seen.months, (std::vector<std::vector<std::wstring>>{
+        {L"2026-03-01", L"5.5G", L"500.0M", L"6.0G"},
+        {L"2026-02-01", L"3.0G", L"0.0K", L"3.0G"},
+        {L"2026-01-01", L"2.0G", L"0.0K", L"2.0G"}}));
+
+    // The chart is made for its control; download (red) and upload (green)
+    // only on the days that had them, nothing on the days to come.
+    EXPECT_EQ(seen.chartShown.cx, seen.chartRoom.cx);
+    EXPECT_EQ(seen.chartShown.cy, seen.chartRoom.cy);
+    ASSERT_FALSE(seen.chartPixels.empty());
+    EXPECT_GT(ChartPixelsOf(seen, 9, 31, 0xFF0000), 0);
+    EXPECT_EQ(ChartPixelsOf(seen, 9, 31, 0x00FF00), 0);
+    EXPECT_GT(ChartPixelsOf(seen, 8, 31, 0xFF0000), 0);
+    EXPECT_GT(ChartPixelsOf(seen, 8, 31, 0x00FF00), 0);
+    EXPECT_EQ(ChartPixelsOf(seen, 0, 31, 0xFF0000), 0);
+    EXPECT_EQ(ChartPixelsOf(seen, 20, 31, 0xFF0000), 0);
+}
+
+TEST_F(UsageWindowTest, FollowsTheLiveCountAndASecondRequestRaisesIt) {
+    Icon& icon = Start(0, 0);
+    Tick(icon, 1000000, 0);
+    size_t opened = 0;
+    const UsageWindowSeen seen = OpenUsage(
+        icon,
+        [&](HWND) {
+            Tick(icon, 3000000, 2000000);
+            // A second request while it is up: no second window.
+            ChooseUsage(icon);
+            opened = Hooks().dialogCalls.size();
+        },
+        testdock::TextIs(1112, L"5.0M"));
+    EXPECT_EQ(seen.texts.at(1110), L"3.0M");
+    EXPECT_EQ(seen.texts.at(1111), L"2.0M");
+    EXPECT_EQ(seen.texts.at(1112), L"5.0M");
+    EXPECT_EQ(opened, 1u);
+    EXPECT_EQ(seen.texts.count(1130), 0u) << "no allowance, no allowance rows";
+}
+
+TEST_F(UsageWindowTest, AnAdapterNeverCountedShowsZerosAndNoMonths) {
+    Icon& fresh = dock->CreateIcon();
+    const UsageWindowSeen seen = OpenUsage(fresh);
+    EXPECT_EQ(seen.texts.at(1116), L"0.0K");
+    EXPECT_EQ(seen.texts.at(1121), L"0.0K");
+    EXPECT_TRUE(seen.months.empty());
+    EXPECT_EQ(seen.texts.at(1104), L"");
+}
+
+TEST_F(UsageWindowTest, AFolderThatCannotBeWrittenSaysSoAndShowsWhatMemoryCounted) {
+    WriteFile(scratch->File("plain"), "a file, not a folder");
+    Hooks().localAppData = testdock::Widen(scratch->File("plain\\AppData"));
+    Icon& icon = Start(0, 0);
+    Tick(icon, 7000000, 0);
+    const UsageWindowSeen seen = OpenUsage(icon);
+    EXPECT_EQ(seen.texts.at(1110), L"7.0M") << "memory's counts still show";
+    EXPECT_EQ(seen.texts.at(1104), L"Usage is not being saved: the folder cannot be written.");
+    EXPECT_EQ(seen.months.size(), 1u);
+}
+
+TEST_F(UsageWindowTest, ExportWritesADayPerRowOverTheChosenFile) {
+    Hooks().systemTime = UtcAt(2026, 1, 20, 12, 0);
+    Icon& icon = Start(0, 0);
+    At(UtcAt(2026, 1, 20, 12, 2), icon, 2000000000, 0);
+    At(UtcAt(2026, 2, 15, 12, 0), icon, 5000000000, 0);
+    At(UtcAt(2026, 3, 10, 12, 0), icon, 6000000000, 500000000);
+    Advance(20);
+    Tick(icon, 6000000123, 500000000);
+    // The description as a user may have it: quotes and a character no file name holds.
+    wcscpy(static_cast<DockletInstance*>(icon.instance)->interfaceDescription, L"Test \"Fast\" Adapter: 2");
+    const std::string target = scratch->File("exported.csv");
+    WriteFile(target, "an older export, longer than nothing");
+    std::wstring owner;
+    Hooks().saveFileName = [&](const testdock::SaveFileCall& call) {
+        owner = testdock::WindowText(call.owner);
+        return testdock::Widen(target);
+    };
+    OpenUsage(icon, [&](HWND dialog) { testdock::ClickControl(dialog, 1105); },
+              [&](HWND) { return !Hooks().saveFileCalls.empty(); });
+    Hooks().saveFileName = nullptr;
+
+    ASSERT_EQ(Hooks().saveFileCalls.size(), 1u);
+    const testdock::SaveFileCall& call = Hooks().saveFileCalls[0];
+    EXPECT_EQ(call.initialName, L"usage-Test _Fast_ Adapter_ 2.csv");
+    EXPECT_TRUE(call.flags & OFN_OVERWRITEPROMPT);
+    EXPECT_TRUE(call.versionSixControls);
+    EXPECT_EQ(owner, kUsageCaption);
+    const std::string adapter = ",\"Test \"\"Fast\"\" Adapter: 2\",";
+    EXPECT_EQ(ReadFile(target), "date,adapter,downloaded_bytes,uploaded_bytes\r\n"
+                                "2026-01-20" + adapter + "2000000000,0\r\n"
+                                "2026-02-15" + adapter + "3000000000,0\r\n"
+                                "2026-03-10" + adapter + "1000000123,500000000\r\n");
+    WIN32_FIND_DATAA found;
+    const HANDLE search = FindFirstFileA(scratch->File("*.tmp").c_str(), &found);
+    EXPECT_EQ(search, INVALID_HANDLE_VALUE) << "no temporary file is left";
+    if (search != INVALID_HANDLE_VALUE) {
+        FindClose(search);
+    }
 }
 
 // Run by their own CTest entries, with TZ set.

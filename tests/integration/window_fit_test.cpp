@@ -274,6 +274,21 @@ TEST_F(WindowFitTest, InformationDialog) {
     ExpectNothingCutOrMisfit(findings, 35, 1);
 }
 
+TEST_F(WindowFitTest, UsageWindowWithAnAllowance) {
+    Icon& icon = CreateConfiguredIcon("UsageAllowance=100000\r\n");
+    Findings findings;
+    DialogDriver driver(DialogTitled(L"Vantrel Docklet - Data Usage"));
+    driver.Do([&](HWND dialog) {
+        Inspect(dialog, findings);
+        CloseDialog(dialog, Closing::OkButton);
+    });
+    Hooks().trackPopupMenu = [](const testdock::MenuCall&) { return 16u; };
+    EXPECT_TRUE(dock->RightClick(icon));
+    Hooks().trackPopupMenu = nullptr;
+    EXPECT_TRUE(driver.Done());
+    ExpectNothingCutOrMisfit(findings, 27, 1);
+}
+
 TEST_F(WindowFitTest, EveryPageOfTheSettingsSheet) {
     Icon& icon = CreateConfiguredIcon("DockletData=31\r\nRateUnit=1\r\n");
     Findings findings;
