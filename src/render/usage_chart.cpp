@@ -52,7 +52,7 @@ void DrawUsageChart(GpGraphics* graphics, const UsageChart& chart, int32_t width
     const uint64_t top = UsageChartTop(chart);
     const int32_t textHeight = height / 8 > 10 ? height / 8 : 10;
     const float bottom = static_cast<float>(height) - 1.0f;
-    const float plotTop = static_cast<float>(textHeight);
+    const float plotTop = static_cast<float>(textHeight + 2);
     const float plotHeight = bottom - plotTop;
     const float slot = static_cast<float>(width) / static_cast<float>(chart.days);
     const float barWidth = slot > 3.0f ? slot - 2.0f : slot;

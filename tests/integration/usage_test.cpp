@@ -501,7 +501,11 @@ TEST_F(UsageWindowTest, ShowsTheDaysMonthsAndChartOfTheStoreAndWritesWhatIsPendi
     Tick(icon, 10500000000, 500000000);
     ASSERT_EQ(Totals().received, 10000000000);
 
-    const UsageWindowSeen seen = OpenUsage(icon);
+    const UsageWindowSeen seen = OpenUsage(icon, [](HWND dialog) {
+        CreateDirectoryW(L"..\\build\\screenshots", nullptr);
+        Sleep(300);  // let the window's own loop paint it
+        EXPECT_TRUE(testdock::CaptureWindowPng(dialog, L"..\\build\\screenshots\\usage-window.png"));
+    });
     EXPECT_EQ(Totals().received, 10500000000) << "the pending counts are written first";
     const std::map<int, std::wstring> expected{
         {1101, testdock::Widen(Adapter().description)},
