@@ -6,6 +6,7 @@
 #include "config/general_page.h"
 #include "config/graph_page.h"
 #include "config/icon_page.h"
+#include "config/usage_page.h"
 
 #include <commctrl.h>
 #include <prsht.h>
@@ -25,6 +26,7 @@ const PageDefinition kPages[] = {
     {IDD_ICON_PAGE, L"Icon", &IconPageProc},
     {IDD_FONT_PAGE, L"Font", &FontPageProc},
     {IDD_GRAPH_PAGE, L"Graph", &GraphPageProc},
+    {IDD_USAGE_PAGE, L"Usage", &UsagePageProc},
 };
 constexpr int kPageCount = sizeof kPages / sizeof kPages[0];
 

@@ -30,6 +30,10 @@ INT_PTR HandlePageNotify(HWND page, const NMHDR& header, const PageHandlers& han
             }
             return FALSE;
         case PSN_KILLACTIVE:
+            if (handlers.check && !handlers.check(page)) {
+                SetWindowLongPtrW(page, DWLP_MSGRESULT, TRUE);
+                return TRUE;
+            }
             if (exchange && exchange->working) {
                 handlers.store(page, *exchange);
                 exchange->result = kExchangeCommitted;

@@ -10,6 +10,8 @@
 struct PageHandlers {
     void (*fill)(HWND page, ConfigExchange& exchange);
     void (*store)(HWND page, ConfigExchange& exchange);
+    // Optional: false keeps the page open (it has shown why).
+    bool (*check)(HWND page) = nullptr;
 };
 
 // WM_INITDIALOG: keeps the page record, whose lParam is the sheet's exchange,

@@ -2,6 +2,7 @@
 
 #include "base/text.h"
 #include "cycle/refresh.h"
+#include "cycle/usage_counting.h"
 #include "render/image_set.h"
 
 #include <cwchar>
@@ -63,7 +64,15 @@ bool ImageSetChanged(const DockletInstance& live, const DockletInstance& working
 }
 
 void CommitWorkingCopy(DockletInstance* live, const DockletInstance& working) noexcept {
+    // Another start day makes other periods: the totals are read for them at
+    // once. What they count may have changed too.
+    const bool periodsChanged = live->usageStartDay != working.usageStartDay;
     CopyBackSettings(working, *live);
+    if (periodsChanged) {
+        WriteUsage(live);
+    } else {
+        UpdateShownUsage(live);
+    }
     if (ImageSetChanged(*live, working)) {
         CopyText(live->imagesFolder, working.imagesFolder);
         ReleaseImageSet(live);

@@ -94,7 +94,7 @@ TEST_F(DestroyedInsideTest, RemoveEntrySurvivesADockThatDestroysInsideTheRequest
 }
 
 TEST_F(DestroyedInsideTest, SheetOnEveryPageEndsAsCancelled) {
-    for (int page : {kGeneral, kIcon, kFont, kGraph}) {
+    for (int page : {kGeneral, kIcon, kFont, kGraph, kUsage}) {
         SCOPED_TRACE(page);
         Icon& icon = CreateConfiguredIcon();
         const size_t sheetsOpened = Hooks().dialogCalls.size();

@@ -349,7 +349,44 @@ TEST_F(SheetTest, SessionWithPreviewsSamplesAndSliderStepsLeavesNoBitmapAlive) {
     }
 }
 
-TEST_F(SheetTest, SheetIsCentredAndScreenshotsOfTheFourPages) {
+TEST_F(SheetTest, UsagePageStoresOnOkRefusesWhatItCannotStoreAndCancelKeepsAll) {
+    Icon& icon = CreateConfiguredIcon("UsageStartDay=15\r\nUsageAllowance=100000\r\nUsageCount=1\r\n");
+    Configure(icon, [&](HWND sheet) {
+        const HWND page = ShowSheetPage(sheet, kUsage);
+        EXPECT_EQ(ControlText(page, 1140), L"15");
+        EXPECT_EQ(ControlText(page, 1142), L"100");
+        EXPECT_EQ(ListSelection(page, 1143), L"GB");
+        EXPECT_TRUE(IsButtonChecked(page, 1145));
+        EXPECT_NE(ControlText(page, 1147).find(L"\\Vantrel Docklet\\usage.db"), std::wstring::npos);
+        // More GB than the setting holds: the page stays, on the field.
+        TypeText(page, 1142, L"99999999");
+        ShowSheetPage(sheet, kGraph);
+        EXPECT_EQ(CurrentSheetPage(sheet), page);
+        EXPECT_EQ(GetFocus(), GetDlgItem(page, 1142));
+        TypeText(page, 1142, L"1500");
+        EXPECT_TRUE(ChooseListEntry(page, 1143, L"MB"));
+        TypeText(page, 1140, L"31");
+        ClickButton(page, 1146);
+        PressOk(sheet);
+    });
+    EXPECT_EQ(Saved(icon, "UsageStartDay"), "31");
+    EXPECT_EQ(Saved(icon, "UsageAllowance"), "1500");
+    EXPECT_EQ(Saved(icon, "UsageCount"), "2");
+
+    const std::string before = SavedFile(icon);
+    Configure(icon, [&](HWND sheet) {
+        const HWND page = ShowSheetPage(sheet, kUsage);
+        EXPECT_EQ(ControlText(page, 1142), L"1500");
+        EXPECT_EQ(ListSelection(page, 1143), L"MB");
+        TypeText(page, 1142, L"");
+        TypeText(page, 1140, L"2");
+        ClickButton(page, 1144);
+        PressCancel(sheet);
+    });
+    EXPECT_EQ(SavedFile(icon), before);
+}
+
+TEST_F(SheetTest, SheetIsCentredAndScreenshotsOfTheFivePages) {
     CreateDirectoryA("..\\build\\screenshots", nullptr);
     Icon& icon = CreateConfiguredIcon("DockletData=27\r\nRateUnit=1\r\nGraphScale=1\r\n");
     Configure(icon, [&](HWND sheet) {
@@ -359,8 +396,8 @@ TEST_F(SheetTest, SheetIsCentredAndScreenshotsOfTheFourPages) {
         const LONG spareY = GetSystemMetrics(SM_CYSCREEN) - (rect.bottom - rect.top);
         EXPECT_EQ(rect.left, std::min(std::max(spareX / 2, 0L), spareX));
         EXPECT_EQ(rect.top, std::min(std::max(spareY / 2, 0L), spareY));
-        const wchar_t* names[] = {L"general", L"icon", L"font", L"graph"};
-        for (int index = kGeneral; index <= kGraph; ++index) {
+        const wchar_t* names[] = {L"general", L"icon", L"font", L"graph", L"usage"};
+        for (int index = kGeneral; index <= kUsage; ++index) {
             ShowSheetPage(sheet, index);
             EXPECT_TRUE(testdock::CaptureWindowPng(sheet, std::wstring(L"..\\build\\screenshots\\settings-") + names[index] +
                                                  L".png"));

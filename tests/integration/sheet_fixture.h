@@ -8,7 +8,7 @@
 namespace vantrel_test {
 
 // Tabs of the sheet.
-enum SheetPage { kGeneral = 0, kIcon = 1, kFont = 2, kGraph = 3 };
+enum SheetPage { kGeneral = 0, kIcon = 1, kFont = 2, kGraph = 3, kUsage = 4 };
 
 class SheetTest : public RefreshTest {
 protected:
