@@ -26,4 +26,13 @@ struct UsageRecord {
     // What the label and the bar show, as UsageCount counts: stored plus not yet written.
     uint64_t shownToday;
     uint64_t shownMonth;
+    // The allowance's warnings: the month, allowance and start day they were
+    // looked at for, the highest level looked at, and the fast ticks the label
+    // still shows warning `warningShown` (1: 80 %, 2: reached).
+    int64_t warnedMonth;
+    int32_t warnedAllowance;
+    int32_t warnedStartDay;
+    int32_t warnedLevel;
+    int32_t warningTicks;
+    int32_t warningShown;
 };

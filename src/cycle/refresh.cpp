@@ -80,6 +80,8 @@ void FormatLabel(const DockletInstance* instance, char* label, size_t capacity) 
     const uint32_t bits = instance->labelData;
     if (bits & kLabelHidden) {
         CopyText(label, capacity, "");
+    } else if (const char* warning = AllowanceWarning(instance)) {
+        CopyText(label, capacity, warning);
     } else if (bits & kLabelUpload) {
         FormatCaptionedRate("Upload: ", instance->uploadRate, instance->rateUnit, label, capacity);
     } else if (bits & kLabelDownload) {

@@ -13,6 +13,7 @@
 namespace {
 
 constexpr uint64_t kWriteInterval = 60ull * 10000000;  // FILETIME units
+constexpr int32_t kWarningTicks = 30;
 
 int32_t StartDay(const DockletInstance* instance) noexcept {
     return instance->usageStartDay >= 1 && instance->usageStartDay <= 31 ? instance->usageStartDay : 1;
@@ -103,6 +104,43 @@ void StartCounting(DockletInstance* instance, uint64_t now) noexcept {
     }
 }
 
+int32_t WarningLevel(uint64_t counted, int32_t allowanceMb) noexcept {
+    const uint64_t allowance = static_cast<uint64_t>(allowanceMb) * 1000000ull;
+    if (counted >= allowance) {
+        return 2;
+    }
+    return counted * 10 >= allowance * 8 ? 1 : 0;
+}
+
+// Each level is given once per adapter, month, allowance and start day; the
+// store decides which icon of which dock gives it.
+void LookAtAllowance(DockletInstance* instance) noexcept {
+    UsageRecord& usage = instance->usage;
+    if (usage.warningTicks > 0) {
+        --usage.warningTicks;
+    }
+    if (instance->usageAllowance <= 0) {
+        return;
+    }
+    const UsageWarningKey key{usage.month[0], instance->usageAllowance, StartDay(instance)};
+    if (usage.warnedMonth != key.monthFirst || usage.warnedAllowance != key.allowanceMb ||
+        usage.warnedStartDay != key.startDay) {
+        usage.warnedMonth = key.monthFirst;
+        usage.warnedAllowance = key.allowanceMb;
+        usage.warnedStartDay = key.startDay;
+        usage.warnedLevel = 0;
+    }
+    const int32_t level = WarningLevel(usage.shownMonth, instance->usageAllowance);
+    if (level <= usage.warnedLevel) {
+        return;
+    }
+    usage.warnedLevel = level;
+    if (ClaimUsageWarning(usage.guid, key, level)) {
+        usage.warningTicks = kWarningTicks;
+        usage.warningShown = level;
+    }
+}
+
 }  // namespace
 
 void CountUsage(DockletInstance* instance) noexcept {
@@ -124,6 +162,7 @@ void CountUsage(DockletInstance* instance) noexcept {
         Write(instance, now);
     }
     UpdateShownUsage(instance);
+    LookAtAllowance(instance);
 }
 
 void WriteUsage(DockletInstance* instance) noexcept {
@@ -151,6 +190,13 @@ UsagePair PendingUsage(const DockletInstance* instance) noexcept {
     }
     return CounterGrowth(StoredMark(usage), {usage.counters[0], usage.counters[1]}, usage.sampleTime,
                          GetTickCount64());
+}
+
+const char* AllowanceWarning(const DockletInstance* instance) noexcept {
+    if (instance->usage.warningTicks <= 0) {
+        return nullptr;
+    }
+    return instance->usage.warningShown >= 2 ? "Usage: allowance reached" : "Usage: 80% of allowance";
 }
 
 void UpdateShownUsage(DockletInstance* instance) noexcept {

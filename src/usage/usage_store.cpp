@@ -15,7 +15,7 @@
 
 namespace {
 
-constexpr int kSchemaVersion = 1;
+constexpr int kSchemaVersion = 2;
 constexpr int kBusyTimeoutMs = 250;
 constexpr size_t kPathCapacity = MAX_PATH * 2;
 
@@ -29,7 +29,10 @@ constexpr char kSchema[] =
     " received INTEGER NOT NULL, sent INTEGER NOT NULL, sampled INTEGER NOT NULL, uptime INTEGER NOT NULL);"
     "CREATE TABLE IF NOT EXISTS traffic(adapter INTEGER NOT NULL, bucket INTEGER NOT NULL,"
     " received INTEGER NOT NULL, sent INTEGER NOT NULL, PRIMARY KEY(adapter, bucket)) WITHOUT ROWID;"
-    "PRAGMA user_version=1;";
+    "CREATE TABLE IF NOT EXISTS warnings(guid TEXT NOT NULL, month INTEGER NOT NULL, allowance INTEGER NOT NULL,"
+    " start_day INTEGER NOT NULL, level INTEGER NOT NULL, PRIMARY KEY(guid, month, allowance, start_day))"
+    " WITHOUT ROWID;"
+    "PRAGMA user_version=2;";
 
 // When an adapter was written last, so that icons sharing it write it once a minute.
 struct LastWrite {
@@ -496,6 +499,27 @@ void ReadUsageBuckets(const wchar_t* guid, const std::function<void(int64_t buck
     if (store.memory) {
         VisitBuckets(store.memory.get(), guid, visit);
     }
+}
+
+bool ClaimUsageWarning(const wchar_t* guid, const UsageWarningKey& key, int32_t level) noexcept {
+    StoreLock lock;
+    sqlite3* db = OpenFile() == Opened::Ready ? store.file.get() : OpenMemory() ? store.memory.get() : nullptr;
+    if (!db) {
+        return false;
+    }
+    Statement statement = Prepare(db,
+                                  "INSERT INTO warnings(guid, month, allowance, start_day, level)"
+                                  " VALUES(?1, ?2, ?3, ?4, ?5) ON CONFLICT(guid, month, allowance, start_day)"
+                                  " DO UPDATE SET level=excluded.level WHERE level < excluded.level");
+    if (!statement) {
+        return false;
+    }
+    BindText(statement.get(), 1, guid);
+    sqlite3_bind_int64(statement.get(), 2, key.monthFirst);
+    sqlite3_bind_int(statement.get(), 3, key.allowanceMb);
+    sqlite3_bind_int(statement.get(), 4, key.startDay);
+    sqlite3_bind_int(statement.get(), 5, level);
+    return sqlite3_step(statement.get()) == SQLITE_DONE && sqlite3_changes(db) > 0;
 }
 
 bool UsageDatabasePath(wchar_t* path, size_t capacity) noexcept {

@@ -38,5 +38,17 @@ void ReadUsageTotals(const wchar_t* guid, const BucketRange* ranges, UsagePair* 
 // each in bucket order. May throw what `visit` throws.
 void ReadUsageBuckets(const wchar_t* guid, const std::function<void(int64_t bucket, UsagePair bytes)>& visit);
 
+// The allowance's warnings of one adapter and month, for one allowance and
+// start day: another allowance or start day warns afresh.
+struct UsageWarningKey {
+    int64_t monthFirst;  // the month's first bucket
+    int32_t allowanceMb;
+    int32_t startDay;
+};
+
+// Records that warning `level` (1: 80 %, 2: reached) was given; true only for
+// the one caller, of any icon or dock, that records it first.
+bool ClaimUsageWarning(const wchar_t* guid, const UsageWarningKey& key, int32_t level) noexcept;
+
 // The database's path: "<local application data>\Vantrel Docklet\usage.db".
 bool UsageDatabasePath(wchar_t* path, size_t capacity) noexcept;

@@ -147,13 +147,13 @@ TEST_F(UsageTest, FirstSightIsTheBaselineAndTheLabelMovesEveryTickBetweenWrites)
 }
 
 TEST_F(UsageTest, LabelsCountAsUsageCountSaysAndShowTheAllowance) {
-    Icon& both = Start(0, 0, "LabelData=256\r\nUsageAllowance=100000\r\n");
+    Icon& both = Start(0, 0, "LabelData=256\r\nUsageAllowance=2000000\r\n");
     Icon& received = Start(0, 0, "LabelData=256\r\nUsageCount=1\r\n");
     Icon& sent = Start(0, 0, "LabelData=128\r\nUsageCount=2\r\n");
     Tick(both, 41700000000, 1200000000000);
     Tick(received, 41700000000, 1200000000000);
     Tick(sent, 41700000000, 1200000000000);
-    EXPECT_EQ(both.label, "Month: 1.2T of 100.0G");
+    EXPECT_EQ(both.label, "Month: 1.2T of 2.0T");
     EXPECT_EQ(received.label, "Month: 41.7G");
     EXPECT_EQ(sent.label, "Today: 1.2T");
 }
@@ -341,7 +341,7 @@ TEST_F(UsageTest, ANewerReleasesFileIsLeftUntouched) {
     CreateDirectoryA(scratch->File("AppData\\Vantrel Docklet").c_str(), nullptr);
     sqlite3* db = nullptr;
     ASSERT_EQ(sqlite3_open(Database().c_str(), &db), SQLITE_OK);
-    sqlite3_exec(db, "CREATE TABLE later(x); PRAGMA user_version=2;", nullptr, nullptr, nullptr);
+    sqlite3_exec(db, "CREATE TABLE later(x); PRAGMA user_version=3;", nullptr, nullptr, nullptr);
     sqlite3_close(db);
     const std::string before = ReadFile(Database());
     Icon& icon = Start(0, 0);
@@ -380,6 +380,41 @@ TEST_F(UsageTest, AFileLockedByAnotherProcessKeepsTheCountsForTheNextWrite) {
     Advance(61);
     Tick(icon, 2000000);
     EXPECT_EQ(Totals().received, 2000000);
+}
+
+TEST_F(UsageTest, AllowanceWarningsShowThirtyTicksOncePerAdapterMonthAndAllowance) {
+    const std::string oneGb = "LabelData=128\r\nUsageAllowance=1000\r\n";
+    Icon& icon = Start(0, 0, oneGb);
+    Tick(icon, 799999999);
+    EXPECT_EQ(icon.label, "Today: 800.0M");
+    Tick(icon, 800000000);
+    EXPECT_EQ(icon.label, "Usage: 80% of allowance");
+    for (int tick = 1; tick < 30; ++tick) {
+        Tick(icon, 800000000);
+        ASSERT_EQ(icon.label, "Usage: 80% of allowance") << tick;
+    }
+    Tick(icon, 800000000);
+    EXPECT_EQ(icon.label, "Today: 800.0M");
+
+    // Given once: not by a second icon on the adapter, nor by the icon started again.
+    Icon& second = Start(800000000, 0, oneGb);
+    EXPECT_EQ(second.label, "Today: 800.0M");
+    dock->Destroy(icon);
+    Icon& again = Start(800000000, 0, oneGb);
+    Tick(again, 900000000);
+    EXPECT_EQ(again.label, "Today: 900.0M");
+    Tick(second, 1000000000);
+    EXPECT_EQ(second.label, "Usage: allowance reached");
+    Tick(again, 1000000000);
+    EXPECT_EQ(again.label, "Today: 1.0G");
+
+    // Another allowance warns afresh; a hidden label shows nothing, yet the warning is given.
+    Icon& hidden = Start(1000000000, 0, "LabelData=129\r\nUsageAllowance=1200\r\n");
+    EXPECT_EQ(hidden.label, "");
+    Icon& shown = Start(1000000000, 0, "LabelData=128\r\nUsageAllowance=1200\r\n");
+    EXPECT_EQ(shown.label, "Today: 1.0G");
+    Tick(shown, 1200000000);
+    EXPECT_EQ(shown.label, "Usage: allowance reached");
 }
 
 // The usage window opened from the menu, read while it is up.
