@@ -9,7 +9,7 @@
 
 namespace {
 
-constexpr wchar_t kCaption[] = L"Vantrel Docklet - Data Usage";
+constexpr wchar_t kFailureCaption[] = L"Vantrel Docklet - Export";
 
 void ShowFailure(HWND owner, DWORD error) noexcept {
     wchar_t reason[512] = {};
@@ -19,7 +19,7 @@ void ShowFailure(HWND owner, DWORD error) noexcept {
     }
     wchar_t text[640];
     std::swprintf(text, 640, L"The usage could not be exported.\n\n%ls", reason);
-    MessageBoxW(owner, text, kCaption, MB_OK | MB_ICONERROR);
+    MessageBoxW(owner, text, kFailureCaption, MB_OK | MB_ICONERROR);
 }
 
 }  // namespace

@@ -654,6 +654,29 @@ TEST_F(UsageWindowTest, ExportWritesADayPerRowOverTheChosenFile) {
     }
 }
 
+TEST_F(UsageWindowTest, AnExportThatFailsSaysWhyOnceAndLeavesNoFile) {
+    Icon& icon = Start(0, 0);
+    Tick(icon, 1000000);
+    const std::string target = scratch->File("missing\\exported.csv");
+    Hooks().saveFileName = [&](const testdock::SaveFileCall&) { return testdock::Widen(target); };
+    std::wstring message;
+    int boxes = 0;
+    testdock::DialogDriver box(testdock::DialogTitled(L"Vantrel Docklet - Export"));
+    box.EveryOpening().Do([&](HWND shown) {
+        ++boxes;
+        for (HWND child = GetWindow(shown, GW_CHILD); child; child = GetWindow(child, GW_HWNDNEXT)) {
+            message += testdock::WindowText(child);
+        }
+        testdock::PressKey(shown, VK_RETURN);
+    });
+    OpenUsage(icon, [&](HWND dialog) { testdock::ClickControl(dialog, 1105); }, [&](HWND) { return boxes > 0; });
+    Hooks().saveFileName = nullptr;
+    EXPECT_EQ(boxes, 1);
+    EXPECT_NE(message.find(L"The usage could not be exported."), std::wstring::npos);
+    EXPECT_GT(message.size(), wcslen(L"The usage could not be exported.") + 4) << "with the system's reason";
+    EXPECT_EQ(GetFileAttributesA(scratch->File("missing").c_str()), INVALID_FILE_ATTRIBUTES);
+}
+
 // Run by their own CTest entries, with TZ set.
 class UsageZone : public UsageTest {};
 
