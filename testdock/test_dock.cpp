@@ -38,6 +38,9 @@ LRESULT CALLBACK IconWindowProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM l
             return 0;
         }
     }
+    if (dock && message == WM_DESTROY && dock->mode.unloadInWindowDestroy) {
+        dock->OnIconWindowDestroyed(hwnd);
+    }
     return DefWindowProcW(hwnd, message, wParam, lParam);
 }
 
@@ -112,6 +115,28 @@ struct TestDock::EntryPoints {
 
 TestDock* TestDock::Active() { return activeDock; }
 
+DockletInformation LoadForInformation(const std::wstring& modulePath) {
+    DockletInformation information;
+    const HMODULE module = LoadLibraryW(modulePath.c_str());
+    if (!module) {
+        return information;
+    }
+    {
+        const InstalledHooks hooks(module);
+        if (const auto call = Find<OnGetInformationFn>(module, "OnGetInformation")) {
+            char name[256] = {};
+            char author[256] = {};
+            char notes[2048] = {};
+            call(name, author, &information.version, notes);
+            information.name = name;
+            information.author = author;
+            information.notes = notes;
+        }
+    }
+    FreeLibrary(module);
+    return information;
+}
+
 TestDock::TestDock(const std::wstring& modulePath, const DockMode& dockMode)
     : mode(dockMode), entry_(new EntryPoints{}) {
     if (activeDock) {
@@ -131,16 +156,22 @@ TestDock::TestDock(const std::wstring& modulePath, const DockMode& dockMode)
     WideCharToMultiByte(CP_ACP, 0, folder.c_str(), -1, &rootFolder[0], rootLength, nullptr, nullptr);
     rootFolder.resize(static_cast<size_t>(rootLength - 1));
 
-    std::wstring path = modulePath;
-    if (path.find_first_of(L"\\/") == std::wstring::npos) {
-        path = folder + path;
+    modulePath_ = modulePath;
+    if (modulePath_.find_first_of(L"\\/") == std::wstring::npos) {
+        modulePath_ = folder + modulePath_;
     }
-    module_ = LoadLibraryW(path.c_str());
+    LoadModule();
+}
+
+void TestDock::LoadModule() {
+    module_ = LoadLibraryW(modulePath_.c_str());
     if (!module_) {
         return;
     }
     hooks_ = std::make_unique<InstalledHooks>(module_);
+    const std::lock_guard<std::mutex> hooksLock(HooksLock());
     Hooks().onWindowCall = [this](const WindowCall& call) {
+        const std::lock_guard<std::recursive_mutex> lock(lock_);
         if (Icon* icon = FindIcon(call.hwnd); icon && icon->destroyed) {
             icon->afterDestroy.push_back(call.function);
         }
@@ -159,6 +190,15 @@ TestDock::TestDock(const std::wstring& modulePath, const DockMode& dockMode)
     e.onConfigure = Find<DialogFn>(module_, "OnConfigure");
     e.onInfo = Find<DialogFn>(module_, "OnInfo");
     e.onAbout = Find<DialogFn>(module_, "OnAbout");
+}
+
+// Right after the last OnDestroy, as such a dock does: the hooks come out
+// first, since the module's import table goes with it.
+void TestDock::UnloadModule() {
+    hooks_.reset();
+    FreeLibrary(module_);
+    module_ = nullptr;
+    *entry_ = EntryPoints{};
 }
 
 TestDock::~TestDock() {
@@ -188,6 +228,9 @@ std::vector<std::string> TestDock::ReplacedImports() const {
 }
 
 DockletInformation TestDock::Information() {
+    if (mode.separateInformationLoads) {
+        return LoadForInformation(modulePath_);
+    }
     DockletInformation information;
     if (!entry_->onGetInformation) {
         return information;
@@ -214,8 +257,16 @@ HWND TestDock::CreateIconWindow() {
 }
 
 Icon& TestDock::CreateIcon(const char* iniFile, const char* iniSection) {
-    icons_.push_back(std::make_unique<Icon>());
-    Icon& icon = *icons_.back();
+    Icon* made = nullptr;
+    {
+        const std::lock_guard<std::recursive_mutex> lock(lock_);
+        if (!module_ && mode.unloadInWindowDestroy) {
+            LoadModule();
+        }
+        icons_.push_back(std::make_unique<Icon>());
+        made = icons_.back().get();
+    }
+    Icon& icon = *made;
     icon.hwnd = CreateIconWindow();
     if (entry_->onCreate) {
         icon.instance = entry_->onCreate(icon.hwnd, module_, iniFile, iniSection);
@@ -223,24 +274,67 @@ Icon& TestDock::CreateIcon(const char* iniFile, const char* iniSection) {
     return icon;
 }
 
+MsvcImageLayout* TestDock::DestroyInstance(Icon& icon) {
+    if (entry_->onDestroy) {
+        entry_->onDestroy(icon.instance, icon.hwnd);
+    }
+    const std::lock_guard<std::recursive_mutex> lock(lock_);
+    icon.destroyed = true;
+    MsvcImageLayout* overlay = icon.overlay;
+    icon.overlay = nullptr;
+    return overlay;
+}
+
+// The icon is gone from the dock, and its overlay with it.
 void TestDock::Destroy(Icon& icon) {
     if (icon.destroyed) {
         return;
     }
-    if (entry_->onDestroy) {
-        entry_->onDestroy(icon.instance, icon.hwnd);
+    if (mode.unloadInWindowDestroy) {
+        DestroyWindow(icon.hwnd);
+        return;
     }
-    icon.destroyed = true;
-    // The icon is gone from the dock, and its overlay with it.
-    if (icon.overlay) {
-        DeleteThroughSlot0(icon.overlay);
+    if (MsvcImageLayout* overlay = DestroyInstance(icon)) {
+        DeleteThroughSlot0(overlay);
         ++Counters().overlaysDeleted;
-        icon.overlay = nullptr;
+    }
+}
+
+// The overlay goes after the module: a dock that unloads here drops its
+// pictures of the icon later.
+void TestDock::OnIconWindowDestroyed(HWND hwnd) {
+    Icon* icon = nullptr;
+    {
+        const std::lock_guard<std::recursive_mutex> lock(lock_);
+        icon = FindIcon(hwnd);
+        if (!icon || icon->destroyed) {
+            return;
+        }
+    }
+    MsvcImageLayout* overlay = DestroyInstance(*icon);
+    {
+        const std::lock_guard<std::recursive_mutex> lock(lock_);
+        bool last = true;
+        for (const auto& other : icons_) {
+            last = last && other->destroyed;
+        }
+        if (last && module_) {
+            UnloadModule();
+        }
+    }
+    if (overlay) {
+        DeleteThroughSlot0(overlay);
+        ++Counters().overlaysDeleted;
     }
 }
 
 void TestDock::Recreate(Icon& icon, const char* iniFile, const char* iniSection) {
-    Destroy(icon);
+    if (!icon.destroyed) {
+        if (MsvcImageLayout* overlay = DestroyInstance(icon)) {
+            DeleteThroughSlot0(overlay);
+            ++Counters().overlaysDeleted;
+        }
+    }
     icon.destroyed = false;
     icon.instance = entry_->onCreate ? entry_->onCreate(icon.hwnd, module_, iniFile, iniSection) : nullptr;
 }
@@ -292,6 +386,7 @@ void TestDock::Pump(DWORD milliseconds) {
 }
 
 Icon* TestDock::FindIcon(HWND hwnd) {
+    const std::lock_guard<std::recursive_mutex> lock(lock_);
     for (auto& icon : icons_) {
         if (icon->hwnd == hwnd) {
             return icon.get();
@@ -301,6 +396,7 @@ Icon* TestDock::FindIcon(HWND hwnd) {
 }
 
 void TestDock::Record(HWND hwnd, Event event) {
+    const std::lock_guard<std::recursive_mutex> lock(lock_);
     if (Icon* icon = FindIcon(hwnd)) {
         if (icon->destroyed) {
             icon->afterDestroy.push_back(EventName(event.kind));
@@ -313,6 +409,7 @@ void TestDock::Record(HWND hwnd, Event event) {
 
 void TestDock::OnSetLabel(HWND hwnd, const char* text) {
     std::string label = text ? text : "";
+    const std::lock_guard<std::recursive_mutex> lock(lock_);
     if (Icon* icon = FindIcon(hwnd)) {
         icon->label = label;
     }
@@ -321,6 +418,7 @@ void TestDock::OnSetLabel(HWND hwnd, const char* text) {
 
 void TestDock::OnSetImageFile(HWND hwnd, const char* path) {
     std::string file = path ? path : "";
+    const std::lock_guard<std::recursive_mutex> lock(lock_);
     if (Icon* icon = FindIcon(hwnd)) {
         icon->imageFile = file;
     }
@@ -341,6 +439,7 @@ void TestDock::OnSetImageOverlay(HWND hwnd, MsvcImageLayout* image, BOOL autoDel
         event.width = static_cast<int>(width);
         event.height = static_cast<int>(height);
     }
+    const std::lock_guard<std::recursive_mutex> lock(lock_);
     Icon* icon = FindIcon(hwnd);
     if (icon && image) {
         if (icon->overlay) {
@@ -358,6 +457,7 @@ void TestDock::OnSetImageOverlay(HWND hwnd, MsvcImageLayout* image, BOOL autoDel
 MsvcImageLayout* TestDock::OnLoadImage(const char* path) {
     std::string file = path ? path : "";
     MsvcImageLayout* image = LoadDockImage(Widen(file));
+    const std::lock_guard<std::recursive_mutex> lock(lock_);
     looseEvents.push_back({EventKind::LoadImage, file, image ? 1 : 0});
     return image;
 }
@@ -378,11 +478,16 @@ void TestDock::OnGetRelativeFolder(HWND hwnd, char* buffer) {
 
 void TestDock::OnRemoveSelf(HWND hwnd, WPARAM flag) {
     Record(hwnd, {EventKind::RemoveSelf, "", static_cast<long long>(flag)});
-    if (Icon* icon = FindIcon(hwnd)) {
-        icon->removeRequested = true;
-        if (destroyOnRemoveSelf) {
-            Destroy(*icon);
+    Icon* icon = nullptr;
+    {
+        const std::lock_guard<std::recursive_mutex> lock(lock_);
+        icon = FindIcon(hwnd);
+        if (icon) {
+            icon->removeRequested = true;
         }
+    }
+    if (icon && destroyOnRemoveSelf) {
+        Destroy(*icon);
     }
 }
 

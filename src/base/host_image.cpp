@@ -1,5 +1,7 @@
 #include "base/host_image.h"
 
+#include "base/module_hold.h"
+
 #include <new>
 
 namespace {
@@ -12,6 +14,7 @@ void* VANTREL_THISCALL DestroyModuleImage(HostImage* self, unsigned flags) {
     if (flags & 1u) {
         ::operator delete(self);
     }
+    DropModuleHold();
     return self;
 }
 
@@ -46,6 +49,8 @@ HostImage* WrapBitmapForHost(GpBitmap* bitmap) noexcept {
     image->nativeImage = bitmap;
     image->lastResult = Gdiplus::Ok;
     image->loadStatus = Gdiplus::Ok;
+    // Its destructor is the module's: the module stays while the dock holds it.
+    AddModuleHold();
     return image;
 }
 

@@ -65,6 +65,23 @@ void DockTest::SetUp() {
     scratch = std::make_unique<ScratchFolder>();
 }
 
+void DockTest::ReopenDock(const testdock::DockMode& mode) {
+    dock.reset();
+    const std::wstring named = NamedModule();
+    dock = std::make_unique<TestDock>(named.empty() ? L"VantrelDocklet.dll" : named, mode);
+}
+
+std::wstring DockTest::ModulePath() const {
+    const std::wstring named = NamedModule();
+    if (!named.empty()) {
+        return named;
+    }
+    wchar_t exe[MAX_PATH] = {};
+    GetModuleFileNameW(nullptr, exe, MAX_PATH);
+    std::wstring path(exe);
+    return path.substr(0, path.find_last_of(L"\\/") + 1) + L"VantrelDocklet.dll";
+}
+
 void DockTest::TearDown() {
     dock.reset();
     scratch.reset();

@@ -42,6 +42,11 @@ protected:
     void SetUp() override;
     void TearDown() override;
 
+    // A dock of another kind in place of this one, on the same module.
+    void ReopenDock(const testdock::DockMode& mode);
+    // The full path of the module under test.
+    std::wstring ModulePath() const;
+
     std::vector<TimerCall> TimerCallsFor(const Icon& icon) const;
     // True when the last SetTimer/KillTimer for id on the icon's window set it.
     bool TimerRunning(const Icon& icon, UINT_PTR id) const;
