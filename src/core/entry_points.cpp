@@ -15,6 +15,11 @@
 
 #include <utility>
 
+// The runtime's own release of its emergency exception pool (eh_alloc.cc).
+namespace __gnu_cxx {
+void __freeres() noexcept;
+}
+
 namespace {
 
 template <typename Result, typename Body>
@@ -60,7 +65,16 @@ void OnIcon(DockletInstance* instance, Body&& body) noexcept {
 
 extern "C" {
 
-BOOL WINAPI DllMain(HINSTANCE, DWORD, LPVOID) { return TRUE; }
+// GCC's C++ runtime, linked into the module, keeps an emergency exception
+// pool for the life of the process. A dock that loads the module only to read
+// its information, again and again, would lose one pool each time: it goes
+// when the dock unloads the module (not at process exit, where all goes).
+BOOL WINAPI DllMain(HINSTANCE, DWORD reason, LPVOID reserved) {
+    if (reason == DLL_PROCESS_DETACH && reserved == nullptr) {
+        __gnu_cxx::__freeres();
+    }
+    return TRUE;
+}
 
 void WINAPI OnGetInformation(char* name, char* author, int* version, char* notes) {
     Guarded([&] {

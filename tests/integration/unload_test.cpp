@@ -159,9 +159,19 @@ TEST_F(InformationLoadTest, TwoHundredLoadsLeaveNoThreadSessionHandleOrMemory) {
     EXPECT_TRUE(Hooks().registryQueries.empty());
     EXPECT_TRUE(Hooks().liveAllocations.empty());
     EXPECT_EQ(ThreadsOfThisProcess(), threadsBefore);
-    EXPECT_LE(after.handles, before.handles + 2);
     // 200 loads that each kept a heap block or a page would show here.
-    EXPECT_LT(after.privateBytes, before.privateBytes + 256 * 1024);
+#if defined(__i386__)
+    // GCC's i686 runtime (DWARF-2 unwinding, threads through winpthreads)
+    // registers a module's unwind tables under a lock it makes at each load
+    // and never frees: two handles and about 500 bytes a load, measured just
+    // the same with an empty DLL of this compiler that throws. Anything of the
+    // module's own shows above that.
+    EXPECT_LE(after.handles, before.handles + 2 + 2 * 200);
+    EXPECT_LT(after.privateBytes, before.privateBytes + 64 * 1024 + 200 * 512);
+#else
+    EXPECT_LE(after.handles, before.handles + 2);
+    EXPECT_LT(after.privateBytes, before.privateBytes + 64 * 1024);
+#endif
 }
 
 }  // namespace
