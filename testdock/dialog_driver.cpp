@@ -22,11 +22,13 @@ struct Search {
 
 BOOL CALLBACK MatchWindow(HWND window, LPARAM lParam) {
     auto* search = reinterpret_cast<Search*>(lParam);
+    // The modal loops that show the module's windows run on the thread that
+    // armed the driver; icons on other threads have drivers of their own.
     DWORD process = 0;
-    GetWindowThreadProcessId(window, &process);
+    const DWORD thread = GetWindowThreadProcessId(window, &process);
     wchar_t className[64] = {};
     GetClassNameW(window, className, 64);
-    if (process != GetCurrentProcessId() || !IsWindowVisible(window) || window == search->skipped ||
+    if (process != GetCurrentProcessId() || thread != GetCurrentThreadId() || !IsWindowVisible(window) || window == search->skipped ||
         lstrcmpiW(className, search->target->windowClass.c_str()) != 0 || !search->target->matches(window)) {
         return TRUE;
     }

@@ -18,7 +18,7 @@
 
 namespace testdock {
 
-// A visible top-level window of this process of the class for which
+// A visible top-level window of this thread of the class for which
 // matches() holds; a window of the class that does not match is a stray.
 struct Target {
     std::wstring windowClass;

@@ -21,12 +21,16 @@ struct DockImage {
     uint32_t state;
 };
 
+// Icons on threads of their own load and delete images at the same time.
+std::mutex imagesLock;
+
 std::vector<DockImage*>& Graveyard() {
     static std::vector<DockImage*> deleted;
     return deleted;
 }
 
 void* TESTDOCK_THISCALL DestroyDockImage(DockImage* self, unsigned flags) {
+    const std::lock_guard<std::mutex> lock(imagesLock);
     if (self->state != kAlive) {
         ++Counters().deletedTwice;
         return self;
@@ -64,6 +68,7 @@ DockImage* NewDockImage(Gdiplus::GpImage* native) {
     image->layout.vtable = &kDockImageVtable[1];
     image->layout.nativeImage = native;
     image->state = kAlive;
+    const std::lock_guard<std::mutex> lock(imagesLock);
     ++Counters().created;
     return image;
 }
@@ -206,6 +211,7 @@ void DeleteThroughSlot0(MsvcImageLayout* image) {
 }
 
 void ReleaseDeletedDockImages() {
+    const std::lock_guard<std::mutex> lock(imagesLock);
     for (DockImage* image : Graveyard()) {
         delete image;
     }

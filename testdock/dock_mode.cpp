@@ -23,6 +23,8 @@ DockMode ModeFromEnvironment() {
             mode.forwardEveryMessage = true;
         } else if (word == "unload-in-destroy") {
             mode.unloadInWindowDestroy = true;
+        } else if (word == "information-loads") {
+            mode.separateInformationLoads = true;
         } else if (word.rfind("missing=", 0) == 0) {
             mode.missingExports.push_back(word.substr(8));
         } else if (word.rfind("dpi=", 0) == 0) {

@@ -20,12 +20,15 @@ struct DockMode {
     bool forwardEveryMessage = false;
     // FreeLibrary inside the window's WM_DESTROY, right after the last OnDestroy.
     bool unloadInWindowDestroy = false;
+    // OnGetInformation in a load of its own (LoadLibrary, the call,
+    // FreeLibrary), as a dock's settings window makes it.
+    bool separateInformationLoads = false;
     // The system DPI the tests expect the prefix to report (LogPixels).
     int dpi = 96;
 };
 
 // VANTREL_DOCK_MODE, words separated by commas: "flat", "forward-all",
-// "unload-in-destroy", "missing=DockletName", "dpi=144". Unset: our own dock.
+// "unload-in-destroy", "information-loads", "missing=DockletName", "dpi=144". Unset: our own dock.
 DockMode ModeFromEnvironment();
 
 }  // namespace testdock

@@ -80,8 +80,13 @@ ImportPatch& ImportPatch::operator=(ImportPatch&& other) noexcept {
 }
 
 void ImportPatch::Undo() {
-    if (original_) {
+    // A module a dock unloaded has no import table left to put back.
+    HMODULE mapped = nullptr;
+    if (original_ &&
+        GetModuleHandleExW(GET_MODULE_HANDLE_EX_FLAG_FROM_ADDRESS | GET_MODULE_HANDLE_EX_FLAG_UNCHANGED_REFCOUNT,
+                           reinterpret_cast<LPCWSTR>(module_), &mapped) &&
+        mapped == module_) {
         ReplaceImport(module_, dll_, function_, original_);
-        original_ = nullptr;
     }
+    original_ = nullptr;
 }

@@ -66,10 +66,23 @@ Originals& Real() {
 
 std::wstring OrEmpty(const wchar_t* text) { return text ? text : L""; }
 
+// A dock may run icons on threads of their own: every record is made, and
+// every scripted answer given, under the hooks' lock. Never around a real call
+// that may run a modal loop, nor around a script that may.
+using HooksGuard = std::lock_guard<std::mutex>;
+
+// The dock is told outside the lock: it takes its own lock, which is held
+// around calls that reach the hooks.
 void LogWindowCall(const char* function, HWND hwnd, UINT message = 0) {
-    Hooks().windowCalls.push_back({function, hwnd, message});
-    if (Hooks().onWindowCall) {
-        Hooks().onWindowCall(Hooks().windowCalls.back());
+    const WindowCall call{function, hwnd, message, GetCurrentThreadId()};
+    std::function<void(const WindowCall&)> tell;
+    {
+        const HooksGuard lock(HooksLock());
+        Hooks().windowCalls.push_back(call);
+        tell = Hooks().onWindowCall;
+    }
+    if (tell) {
+        tell(call);
     }
 }
 
@@ -131,6 +144,7 @@ LRESULT SendPicture(HWND control, HBITMAP sent) {
     if (handed != sent && held != handed) {
         DeleteObject(handed);  // refused: nobody holds the dock's copy
     }
+    const HooksGuard lock(HooksLock());
     if (held) {
         Hooks().liveBitmaps.insert(held);
     }
@@ -158,6 +172,7 @@ Gdiplus::GpStatus WINGDIPAPI HookGdipCreateHBITMAPFromBitmap(Gdiplus::GpBitmap* 
                                                               Gdiplus::ARGB background) {
     const Gdiplus::GpStatus status = Real().createHbitmapFromBitmap(bitmap, made, background);
     if (status == Gdiplus::Ok && made && *made) {
+        const HooksGuard lock(HooksLock());
         ++Hooks().bitmapsMade;
         Hooks().liveBitmaps.insert(*made);
     }
@@ -165,7 +180,10 @@ Gdiplus::GpStatus WINGDIPAPI HookGdipCreateHBITMAPFromBitmap(Gdiplus::GpBitmap* 
 }
 
 BOOL WINAPI HookDeleteObject(HGDIOBJ object) {
-    Hooks().liveBitmaps.erase(static_cast<HBITMAP>(object));
+    {
+        const HooksGuard lock(HooksLock());
+        Hooks().liveBitmaps.erase(static_cast<HBITMAP>(object));
+    }
     return Real().deleteObject(object);
 }
 
@@ -178,13 +196,23 @@ HANDLE WINAPI HookCreateActCtxW(PCACTCTXW request) {
 }
 
 UINT_PTR WINAPI HookSetTimer(HWND hwnd, UINT_PTR id, UINT period, TIMERPROC procedure) {
-    Hooks().timerCalls.push_back({true, hwnd, id, period});
+    UINT runs = period;
+    {
+        const HooksGuard lock(HooksLock());
+        Hooks().timerCalls.push_back({true, hwnd, id, period});
+        if (Hooks().timerPeriodDivisor > 1) {
+            runs = std::max<UINT>(USER_TIMER_MINIMUM, period / Hooks().timerPeriodDivisor);
+        }
+    }
     LogWindowCall("SetTimer", hwnd);
-    return Real().setTimer(hwnd, id, period, procedure);
+    return Real().setTimer(hwnd, id, runs, procedure);
 }
 
 BOOL WINAPI HookKillTimer(HWND hwnd, UINT_PTR id) {
-    Hooks().timerCalls.push_back({false, hwnd, id, 0});
+    {
+        const HooksGuard lock(HooksLock());
+        Hooks().timerCalls.push_back({false, hwnd, id, 0});
+    }
     LogWindowCall("KillTimer", hwnd);
     return Real().killTimer(hwnd, id);
 }
@@ -201,48 +229,63 @@ BOOL WINAPI HookPostMessageW(HWND hwnd, UINT message, WPARAM wParam, LPARAM lPar
 
 LSTATUS WINAPI HookRegQueryValueExW(HKEY key, LPCWSTR name, LPDWORD reserved, LPDWORD type, LPBYTE data,
                                     LPDWORD size) {
-    Hooks().registryQueries.push_back(OrEmpty(name));
-    if (Hooks().regQueryValue) {
-        return Hooks().regQueryValue(key, name, type, data, size);
+    {
+        const HooksGuard lock(HooksLock());
+        Hooks().registryQueries.push_back(OrEmpty(name));
+        if (Hooks().regQueryValue) {
+            return Hooks().regQueryValue(key, name, type, data, size);
+        }
     }
     return Real().regQueryValueExW(key, name, reserved, type, data, size);
 }
 
 LSTATUS WINAPI HookRegCloseKey(HKEY key) {
     if (key == HKEY_PERFORMANCE_DATA) {
+        const HooksGuard lock(HooksLock());
         ++Hooks().performanceKeyCloses;
     }
     return Real().regCloseKey(key);
 }
 
 ULONG WINAPI HookGetAdaptersInfo(PIP_ADAPTER_INFO buffer, PULONG size) {
-    ++Hooks().adaptersInfoCalls;
-    if (Hooks().adaptersInfo) {
-        return Hooks().adaptersInfo(buffer, size);
+    {
+        const HooksGuard lock(HooksLock());
+        ++Hooks().adaptersInfoCalls;
+        if (Hooks().adaptersInfo) {
+            return Hooks().adaptersInfo(buffer, size);
+        }
     }
     return Real().getAdaptersInfo(buffer, size);
 }
 
 ULONG WINAPI HookGetAdaptersAddresses(ULONG family, ULONG flags, PVOID reserved, PIP_ADAPTER_ADDRESSES buffer,
                                       PULONG size) {
-    ++Hooks().adaptersAddressesCalls;
-    if (Hooks().adaptersAddresses) {
-        return Hooks().adaptersAddresses(family, flags, buffer, size);
+    {
+        const HooksGuard lock(HooksLock());
+        ++Hooks().adaptersAddressesCalls;
+        if (Hooks().adaptersAddresses) {
+            return Hooks().adaptersAddresses(family, flags, buffer, size);
+        }
     }
     return Real().getAdaptersAddresses(family, flags, reserved, buffer, size);
 }
 
 DWORD WINAPI HookGetBestInterfaceEx(sockaddr* destination, DWORD* index) {
-    ++Hooks().bestInterfaceCalls;
-    if (Hooks().bestInterface) {
-        return Hooks().bestInterface(destination, index);
+    {
+        const HooksGuard lock(HooksLock());
+        ++Hooks().bestInterfaceCalls;
+        if (Hooks().bestInterface) {
+            return Hooks().bestInterface(destination, index);
+        }
     }
     return Real().getBestInterfaceEx(destination, index);
 }
 
 DWORD WINAPI HookNotifyRouteChange2(ADDRESS_FAMILY family, PIPFORWARD_CHANGE_CALLBACK callback, PVOID context,
                                     BOOLEAN initialNotification, HANDLE* handle) {
+    std::unique_lock<std::mutex> lock(HooksLock());
     if (!Hooks().routeNotifyAnswer) {
+        lock.unlock();
         return Real().notifyRouteChange2(family, callback, context, initialNotification, handle);
     }
     if (*Hooks().routeNotifyAnswer != NO_ERROR) {
@@ -256,10 +299,12 @@ DWORD WINAPI HookNotifyRouteChange2(ADDRESS_FAMILY family, PIPFORWARD_CHANGE_CAL
 }
 
 DWORD WINAPI HookCancelMibChangeNotify2(HANDLE handle) {
+    std::unique_lock<std::mutex> lock(HooksLock());
     auto& listed = Hooks().routeNotifications;
     const auto found = std::find_if(listed.begin(), listed.end(),
                                     [&](const RouteNotification& entry) { return entry.handle == handle; });
     if (found == listed.end()) {
+        lock.unlock();
         return Real().cancelMibChangeNotify2(handle);
     }
     listed.erase(found);
@@ -270,7 +315,10 @@ DWORD WINAPI HookCancelMibChangeNotify2(HANDLE handle) {
 HINSTANCE WINAPI HookShellExecuteW(HWND owner, LPCWSTR verb, LPCWSTR file, LPCWSTR parameters,
                                    LPCWSTR directory, INT show) {
     ShellCall call{owner, OrEmpty(verb), OrEmpty(file), OrEmpty(parameters), OrEmpty(directory), show};
-    Hooks().shellCalls.push_back(call);
+    {
+        const HooksGuard lock(HooksLock());
+        Hooks().shellCalls.push_back(call);
+    }
     if (Hooks().shellExecute) {
         return Hooks().shellExecute(call);
     }
@@ -299,14 +347,17 @@ std::vector<MenuEntry> ReadMenu(HMENU menu) {
 }
 
 BOOL WINAPI HookTrackPopupMenu(HMENU menu, UINT flags, int x, int y, int reserved, HWND owner, const RECT* rect) {
-    bool forward = false;
-    for (const WindowCall& call : Hooks().windowCalls) {
-        if (call.function == "SetForegroundWindow") {
-            forward = call.hwnd == owner;
+    MenuCall call{flags, x, y, owner, ReadMenu(menu), VersionSixControlsActive(), false};
+    {
+        // The last SetForegroundWindow of this thread: another icon's thread may have made one since.
+        const HooksGuard lock(HooksLock());
+        for (const WindowCall& made : Hooks().windowCalls) {
+            if (made.function == "SetForegroundWindow" && made.thread == GetCurrentThreadId()) {
+                call.ownerBroughtForward = made.hwnd == owner;
+            }
         }
+        Hooks().menuCalls.push_back(call);
     }
-    MenuCall call{flags, x, y, owner, ReadMenu(menu), VersionSixControlsActive(), forward};
-    Hooks().menuCalls.push_back(call);
     if (Hooks().trackPopupMenu) {
         return static_cast<BOOL>(Hooks().trackPopupMenu(call));
     }
@@ -355,7 +406,10 @@ INT_PTR WINAPI HookDialogBoxParamW(HINSTANCE module, LPCWSTR name, HWND owner, D
                                    LPARAM initParam) {
     const UINT templateId = IS_INTRESOURCE(name) ? static_cast<UINT>(reinterpret_cast<ULONG_PTR>(name)) : 0;
     DialogCall call{module, templateId, owner, initParam, VersionSixControlsActive()};
-    Hooks().dialogCalls.push_back(call);
+    {
+        const HooksGuard lock(HooksLock());
+        Hooks().dialogCalls.push_back(call);
+    }
     if (Hooks().dialogBox) {
         return Hooks().dialogBox(call);
     }
@@ -369,7 +423,10 @@ BOOL WINAPI HookChooseColorW(LPCHOOSECOLORW record) {
     }
     ColorDialogCall call{record->hwndOwner, record->rgbResult, record->Flags, record->lStructSize, allZero,
                          VersionSixControlsActive()};
-    Hooks().colorDialogCalls.push_back(call);
+    {
+        const HooksGuard lock(HooksLock());
+        Hooks().colorDialogCalls.push_back(call);
+    }
     if (!Hooks().chooseColor && Hooks().realColorDialog) {
         return Real().chooseColorW(record);
     }
@@ -397,6 +454,7 @@ BOOL WINAPI HookGetSaveFileNameW(LPOPENFILENAMEW record) {
 FARPROC WINAPI HookGetProcAddress(HMODULE module, LPCSTR name) {
     const bool byName = reinterpret_cast<ULONG_PTR>(name) > 0xFFFF;
     if (byName && module == GetModuleHandleW(nullptr)) {
+        const HooksGuard lock(HooksLock());
         Hooks().hostLookups.emplace_back(name);
         if (Hooks().missingHostFunctions.count(name)) {
             SetLastError(ERROR_PROC_NOT_FOUND);
@@ -410,26 +468,42 @@ Gdiplus::Status WINAPI HookGdiplusStartup(ULONG_PTR* token, const Gdiplus::Gdipl
                                           Gdiplus::GdiplusStartupOutput* output) {
     GdiplusStartupCall call{input ? input->GdiplusVersion : 0u, input && input->DebugEventCallback,
                             input && input->SuppressBackgroundThread, input && input->SuppressExternalCodecs, 0, 0};
+    int failWith = 0;
+    DWORD delay = 0;
+    {
+        const HooksGuard lock(HooksLock());
+        failWith = Hooks().failGdiplusStartupWith;
+        delay = Hooks().gdiplusDelayMs;
+    }
     Gdiplus::Status status;
-    if (Hooks().failGdiplusStartupWith != 0) {
-        status = static_cast<Gdiplus::Status>(Hooks().failGdiplusStartupWith);
+    if (failWith != 0) {
+        status = static_cast<Gdiplus::Status>(failWith);
     } else {
         status = Real().gdiplusStartup(token, input, output);
     }
+    Sleep(delay);
     call.status = status;
     call.token = token ? *token : 0;
+    const HooksGuard lock(HooksLock());
     Hooks().gdiplusStartups.push_back(call);
     return status;
 }
 
 void WINAPI HookGdiplusShutdown(ULONG_PTR token) {
-    Hooks().gdiplusShutdowns.push_back(token);
-    // A start-up that was made to fail started nothing that could be shut down.
-    for (const GdiplusStartupCall& startup : Hooks().gdiplusStartups) {
-        if (startup.token == token && startup.status == 0) {
-            Real().gdiplusShutdown(token);
-            return;
+    bool started = false;
+    DWORD delay = 0;
+    {
+        const HooksGuard lock(HooksLock());
+        Hooks().gdiplusShutdowns.push_back(token);
+        delay = Hooks().gdiplusDelayMs;
+        // A start-up that was made to fail started nothing that could be shut down.
+        for (const GdiplusStartupCall& startup : Hooks().gdiplusStartups) {
+            started = started || (startup.token == token && startup.status == 0);
         }
+    }
+    Sleep(delay);
+    if (started) {
+        Real().gdiplusShutdown(token);
     }
 }
 

@@ -64,6 +64,7 @@ struct WindowCall {
     std::string function;
     HWND hwnd;
     UINT message;  // PostMessageW only
+    DWORD thread = 0;  // the thread that made the call
 };
 
 struct DialogCall {
@@ -163,6 +164,12 @@ struct SystemHooks {
     SaveFileScript saveFileName;
     // A GDI+ start-up status to report instead of starting (0: really start).
     int failGdiplusStartupWith = 0;
+    // Icons on threads of their own: each GDI+ start-up and shutdown of the
+    // module takes this much longer, which widens any race around them; and
+    // the module's timers run this many times faster than it asks, so that
+    // real WM_TIMER ticks come quickly (the periods it asked for are recorded).
+    DWORD gdiplusDelayMs = 0;
+    UINT timerPeriodDivisor = 1;
     // Allocation failure on demand: each WinHttpReadData of the module arms this
     // many failures of the reading thread's following allocations (msvcrt
     // malloc, which operator new reaches), so that code scanning a body meets
@@ -231,8 +238,10 @@ struct SystemHooks {
 
 SystemHooks& Hooks();
 
-// Held by the replacements that the module's own threads reach (WinHTTP and
-// the C heap); a test reads what they record once those threads are done.
+// Held by every replacement while it records or runs a script that answers
+// for the system (registry, adapter lists), since the module's own threads and
+// icons on other threads reach them; a test reads what they record once those
+// threads are done. A script that shows a window runs outside it.
 std::mutex& HooksLock();
 
 // Installs every replacement into the module's import table; undone on destruction.

@@ -43,6 +43,9 @@ LRESULT CALLBACK IconWindowProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM l
             icon->forwarded.push_back(message);
         }
     }
+    if (dock && message == WM_DESTROY && dock->mode.unloadInWindowDestroy) {
+        dock->OnIconWindowDestroyed(hwnd);
+    }
     return DefWindowProcW(hwnd, message, wParam, lParam);
 }
 
@@ -117,6 +120,28 @@ struct TestDock::EntryPoints {
 
 TestDock* TestDock::Active() { return activeDock; }
 
+DockletInformation LoadForInformation(const std::wstring& modulePath) {
+    DockletInformation information;
+    const HMODULE module = LoadLibraryW(modulePath.c_str());
+    if (!module) {
+        return information;
+    }
+    {
+        const InstalledHooks hooks(module);
+        if (const auto call = Find<OnGetInformationFn>(module, "OnGetInformation")) {
+            char name[256] = {};
+            char author[256] = {};
+            char notes[2048] = {};
+            call(name, author, &information.version, notes);
+            information.name = name;
+            information.author = author;
+            information.notes = notes;
+        }
+    }
+    FreeLibrary(module);
+    return information;
+}
+
 TestDock::TestDock(const std::wstring& modulePath, const DockMode& dockMode)
     : mode(dockMode), entry_(new EntryPoints{}) {
     if (activeDock) {
@@ -136,18 +161,28 @@ TestDock::TestDock(const std::wstring& modulePath, const DockMode& dockMode)
     WideCharToMultiByte(CP_ACP, 0, folder.c_str(), -1, &rootFolder[0], rootLength, nullptr, nullptr);
     rootFolder.resize(static_cast<size_t>(rootLength - 1));
 
-    std::wstring path = modulePath;
-    if (path.find_first_of(L"\\/") == std::wstring::npos) {
-        path = folder + path;
+    modulePath_ = modulePath;
+    if (modulePath_.find_first_of(L"\\/") == std::wstring::npos) {
+        modulePath_ = folder + modulePath_;
     }
-    module_ = LoadLibraryW(path.c_str());
+    LoadModule();
+}
+
+void TestDock::LoadModule() {
+    // The hooks of an earlier load first: put back on a module that is still
+    // mapped, they would undo the new ones.
+    imageWatch_.reset();
+    hooks_.reset();
+    module_ = LoadLibraryW(modulePath_.c_str());
     if (!module_) {
         return;
     }
     hooks_ = std::make_unique<InstalledHooks>(module_);
     imageWatch_ = std::make_unique<ImageWatch>(module_);
+    const std::lock_guard<std::mutex> hooksLock(HooksLock());
     Hooks().missingHostFunctions.insert(mode.missingExports.begin(), mode.missingExports.end());
     Hooks().onWindowCall = [this](const WindowCall& call) {
+        const std::lock_guard<std::recursive_mutex> lock(lock_);
         if (Icon* icon = FindIcon(call.hwnd); icon && icon->destroyed) {
             icon->afterDestroy.push_back(call.function);
         }
@@ -168,6 +203,15 @@ TestDock::TestDock(const std::wstring& modulePath, const DockMode& dockMode)
     e.onAbout = Find<DialogFn>(module_, "OnAbout");
 }
 
+// Right after the last OnDestroy, as such a dock does. The hooks stay: what
+// the module still does before it is gone is recorded, and they are put back
+// only on a module still mapped.
+void TestDock::UnloadModule() {
+    FreeLibrary(module_);
+    module_ = nullptr;
+    *entry_ = EntryPoints{};
+}
+
 TestDock::~TestDock() {
     for (auto& icon : icons_) {
         if (!icon->destroyed) {
@@ -178,6 +222,12 @@ TestDock::~TestDock() {
             icon->overlay = nullptr;
         }
         DestroyWindow(icon->hwnd);
+    }
+    // A flat dock leaks the Microsoft-family objects it could not read; here
+    // they are the module's own, and go back through their destructor so that
+    // they hold the module into no later test.
+    for (void* overlay : unreadOverlays_) {
+        DeleteThroughSlot0(static_cast<MsvcImageLayout*>(overlay));
     }
     imageWatch_.reset();
     hooks_.reset();
@@ -195,6 +245,9 @@ std::vector<std::string> TestDock::ReplacedImports() const {
 }
 
 DockletInformation TestDock::Information() {
+    if (mode.separateInformationLoads) {
+        return LoadForInformation(modulePath_);
+    }
     DockletInformation information;
     if (!entry_->onGetInformation) {
         return information;
@@ -221,8 +274,16 @@ HWND TestDock::CreateIconWindow() {
 }
 
 Icon& TestDock::CreateIcon(const char* iniFile, const char* iniSection) {
-    icons_.push_back(std::make_unique<Icon>());
-    Icon& icon = *icons_.back();
+    Icon* made = nullptr;
+    {
+        const std::lock_guard<std::recursive_mutex> lock(lock_);
+        if (!module_ && mode.unloadInWindowDestroy) {
+            LoadModule();
+        }
+        icons_.push_back(std::make_unique<Icon>());
+        made = icons_.back().get();
+    }
+    Icon& icon = *made;
     icon.hwnd = CreateIconWindow();
     if (entry_->onCreate) {
         icon.instance = entry_->onCreate(icon.hwnd, module_, iniFile, iniSection);
@@ -230,23 +291,64 @@ Icon& TestDock::CreateIcon(const char* iniFile, const char* iniSection) {
     return icon;
 }
 
+void* TestDock::DestroyInstance(Icon& icon) {
+    if (entry_->onDestroy) {
+        entry_->onDestroy(icon.instance, icon.hwnd);
+    }
+    const std::lock_guard<std::recursive_mutex> lock(lock_);
+    icon.destroyed = true;
+    void* overlay = icon.overlay;
+    icon.overlay = nullptr;
+    return overlay;
+}
+
+// The icon is gone from the dock, and its overlay with it.
 void TestDock::Destroy(Icon& icon) {
     if (icon.destroyed) {
         return;
     }
-    if (entry_->onDestroy) {
-        entry_->onDestroy(icon.instance, icon.hwnd);
+    if (mode.unloadInWindowDestroy) {
+        DestroyWindow(icon.hwnd);
+        return;
     }
-    icon.destroyed = true;
-    // The icon is gone from the dock, and its overlay with it.
-    if (icon.overlay) {
-        DropOverlay(mode.images, icon.overlay);
-        icon.overlay = nullptr;
+    if (void* overlay = DestroyInstance(icon)) {
+        DropOverlay(mode.images, overlay);
+    }
+}
+
+// The overlay goes after the module: a dock that unloads here drops its
+// pictures of the icon later.
+void TestDock::OnIconWindowDestroyed(HWND hwnd) {
+    Icon* icon = nullptr;
+    {
+        const std::lock_guard<std::recursive_mutex> lock(lock_);
+        icon = FindIcon(hwnd);
+        if (!icon || icon->destroyed) {
+            return;
+        }
+    }
+    void* overlay = DestroyInstance(*icon);
+    {
+        const std::lock_guard<std::recursive_mutex> lock(lock_);
+        bool last = true;
+        for (const auto& other : icons_) {
+            last = last && other->destroyed;
+        }
+        if (last && module_) {
+            UnloadModule();
+        }
+    }
+    if (overlay) {
+        DropOverlay(mode.images, overlay);
     }
 }
 
 void TestDock::Recreate(Icon& icon, const char* iniFile, const char* iniSection) {
-    Destroy(icon);
+    if (!icon.destroyed) {
+        if (void* overlay = DestroyInstance(icon)) {
+            DropOverlay(mode.images, overlay);
+        }
+    }
     icon.destroyed = false;
     icon.instance = entry_->onCreate ? entry_->onCreate(icon.hwnd, module_, iniFile, iniSection) : nullptr;
 }
@@ -298,6 +400,7 @@ void TestDock::Pump(DWORD milliseconds) {
 }
 
 Icon* TestDock::FindIcon(HWND hwnd) {
+    const std::lock_guard<std::recursive_mutex> lock(lock_);
     for (auto& icon : icons_) {
         if (icon->hwnd == hwnd) {
             return icon.get();
@@ -307,6 +410,7 @@ Icon* TestDock::FindIcon(HWND hwnd) {
 }
 
 void TestDock::Record(HWND hwnd, Event event) {
+    const std::lock_guard<std::recursive_mutex> lock(lock_);
     if (Icon* icon = FindIcon(hwnd)) {
         if (icon->destroyed) {
             icon->afterDestroy.push_back(EventName(event.kind));
@@ -319,6 +423,7 @@ void TestDock::Record(HWND hwnd, Event event) {
 
 void TestDock::OnSetLabel(HWND hwnd, const char* text) {
     std::string label = text ? text : "";
+    const std::lock_guard<std::recursive_mutex> lock(lock_);
     if (Icon* icon = FindIcon(hwnd)) {
         icon->label = label;
     }
@@ -327,6 +432,7 @@ void TestDock::OnSetLabel(HWND hwnd, const char* text) {
 
 void TestDock::OnSetImageFile(HWND hwnd, const char* path) {
     std::string file = path ? path : "";
+    const std::lock_guard<std::recursive_mutex> lock(lock_);
     if (Icon* icon = FindIcon(hwnd)) {
         icon->imageFile = file;
     }
@@ -349,6 +455,7 @@ void TestDock::OnSetImageOverlay(HWND hwnd, void* image, BOOL autoDelete) {
         event.width = static_cast<int>(width);
         event.height = static_cast<int>(height);
     }
+    const std::lock_guard<std::recursive_mutex> lock(lock_);
     Icon* icon = FindIcon(hwnd);
     // A flat dock cannot even dispose of a handle GDI+ does not know.
     if (image && (readable || mode.images == ImageFamily::Msvc)) {
@@ -360,6 +467,8 @@ void TestDock::OnSetImageOverlay(HWND hwnd, void* image, BOOL autoDelete) {
         } else if (autoDelete) {
             DropOverlay(mode.images, image);
         }
+    } else if (image) {
+        unreadOverlays_.push_back(image);
     }
     Record(hwnd, std::move(event));
 }
@@ -367,6 +476,7 @@ void TestDock::OnSetImageOverlay(HWND hwnd, void* image, BOOL autoDelete) {
 void* TestDock::OnLoadImage(const char* path) {
     std::string file = path ? path : "";
     void* image = LoadDockPicture(mode.images, Widen(file), disguiseFlatImages);
+    const std::lock_guard<std::recursive_mutex> lock(lock_);
     looseEvents.push_back({EventKind::LoadImage, file, image ? 1 : 0});
     return image;
 }
@@ -387,11 +497,16 @@ void TestDock::OnGetRelativeFolder(HWND hwnd, char* buffer) {
 
 void TestDock::OnRemoveSelf(HWND hwnd, WPARAM flag) {
     Record(hwnd, {EventKind::RemoveSelf, "", static_cast<long long>(flag)});
-    if (Icon* icon = FindIcon(hwnd)) {
-        icon->removeRequested = true;
-        if (destroyOnRemoveSelf) {
-            Destroy(*icon);
+    Icon* icon = nullptr;
+    {
+        const std::lock_guard<std::recursive_mutex> lock(lock_);
+        icon = FindIcon(hwnd);
+        if (icon) {
+            icon->removeRequested = true;
         }
+    }
+    if (icon && destroyOnRemoveSelf) {
+        Destroy(*icon);
     }
 }
 

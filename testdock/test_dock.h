@@ -11,6 +11,7 @@
 #include <windows.h>
 
 #include <memory>
+#include <mutex>
 #include <string>
 #include <vector>
 
@@ -65,6 +66,10 @@ struct DockletInformation {
     std::string notes;
 };
 
+// A dock's settings window loads the module on its own, only to call
+// OnGetInformation, and unloads it again. The hooks are in place for the call.
+DockletInformation LoadForInformation(const std::wstring& modulePath);
+
 class TestDock {
 public:
     // Loads the module (a path, or a name found beside the program).
@@ -87,8 +92,13 @@ public:
     std::string relativeFolder = "Docklets\\Vantrel\\";
 
     DockletInformation Information();
-    // Creates an icon with its window; null INI names for a fresh icon.
+    // Creates an icon with its window; null INI names for a fresh icon. The
+    // window belongs to the calling thread: an icon made on a thread of its
+    // own lives there, and that thread's message loop (Pump) runs its timers.
+    // Every call of the dock may come from any thread.
     Icon& CreateIcon(const char* iniFile = nullptr, const char* iniSection = nullptr);
+    // In the unload-in-destroy mode the window goes, and its WM_DESTROY calls
+    // OnDestroy and, for the last icon, unloads the module; the next icon loads it again.
     void Destroy(Icon& icon);
     // Destroys the icon's instance and creates a new one in the same window
     // from the named settings, as a dock does when it reloads an icon.
@@ -124,6 +134,7 @@ public:
 
     // Callbacks arrive here from the exported host functions.
     Icon* FindIcon(HWND hwnd);
+    void OnIconWindowDestroyed(HWND hwnd);
     void OnSetLabel(HWND hwnd, const char* text);
     void OnSetImageFile(HWND hwnd, const char* path);
     void OnSetImageOverlay(HWND hwnd, void* image, BOOL autoDelete);
@@ -150,12 +161,22 @@ private:
     struct EntryPoints;
     void Record(HWND hwnd, Event event);
     HWND CreateIconWindow();
+    void LoadModule();
+    // OnDestroy; hands back the overlay the dock held for the icon.
+    void* DestroyInstance(Icon& icon);
+    void UnloadModule();
 
+    // Held while the records change (icons, events, overlays); icons may live
+    // on threads of their own. Never held around a call into the module.
+    std::recursive_mutex lock_;
+    std::wstring modulePath_;
     HMODULE module_ = nullptr;
     std::unique_ptr<EntryPoints> entry_;
     std::unique_ptr<InstalledHooks> hooks_;
     std::unique_ptr<ImageWatch> imageWatch_;
     std::vector<std::unique_ptr<Icon>> icons_;
+    // Overlays a flat dock could not read, which it would have leaked.
+    std::vector<void*> unreadOverlays_;
     ULONG_PTR gdiplusToken_ = 0;
 };
 

@@ -1,10 +1,18 @@
 #include "base/host_image.h"
 
+#include "base/module_hold.h"
+
 #include <new>
 
-namespace {
+extern "C" {
 
-void* VANTREL_THISCALL DestroyModuleImage(HostImage* self, unsigned flags) {
+// Slot 0 is DestroyModuleImage (host_image_release.S), which runs this body
+// and then gives the module back when the dock's delete was the last thing
+// keeping it: the dock may delete an overlay after it unloaded the module.
+void* VANTREL_THISCALL DestroyModuleImage(HostImage* self, unsigned flags);
+
+void* VANTREL_THISCALL DestroyModuleImageBody(HostImage* self, unsigned flags) {
+    const ModuleEntry entry;
     if (self->nativeImage) {
         GdipDisposeImage(self->nativeImage);
         self->nativeImage = nullptr;
@@ -12,8 +20,13 @@ void* VANTREL_THISCALL DestroyModuleImage(HostImage* self, unsigned flags) {
     if (flags & 1u) {
         ::operator delete(self);
     }
+    DropModuleHold();
     return self;
 }
+
+}  // extern "C"
+
+namespace {
 
 HostImage* VANTREL_THISCALL CloneModuleImage(HostImage* self) {
     GpImage* copy = nullptr;
@@ -46,6 +59,8 @@ HostImage* WrapBitmapForHost(GpBitmap* bitmap) noexcept {
     image->nativeImage = bitmap;
     image->lastResult = Gdiplus::Ok;
     image->loadStatus = Gdiplus::Ok;
+    // Its destructor is the module's: the module stays while the dock holds it.
+    AddModuleHold();
     return image;
 }
 

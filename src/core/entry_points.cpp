@@ -2,6 +2,7 @@
 // take the whole dock down, so every body runs behind a guard.
 #include "base/docklet_instance.h"
 #include "base/host_api.h"
+#include "base/module_hold.h"
 #include "base/text.h"
 #include "config/configure_dialog.h"
 #include "core/context_menu.h"
@@ -16,10 +17,16 @@
 
 #include <utility>
 
+// The runtime's own release of its emergency exception pool (eh_alloc.cc).
+namespace __gnu_cxx {
+void __freeres() noexcept;
+}
+
 namespace {
 
 template <typename Result, typename Body>
 Result Guarded(Result fallback, Body&& body) noexcept {
+    const ModuleEntry entry;
     try {
         return std::forward<Body>(body)();
     } catch (...) {
@@ -29,6 +36,7 @@ Result Guarded(Result fallback, Body&& body) noexcept {
 
 template <typename Body>
 void Guarded(Body&& body) noexcept {
+    const ModuleEntry entry;
     try {
         std::forward<Body>(body)();
     } catch (...) {
@@ -43,6 +51,8 @@ Result OnIcon(DockletInstance* instance, Result fallback, Body&& body) noexcept 
     if (!instance || instance->destroyed) {
         return fallback;
     }
+    // Spans the record's release too, which may let the module go.
+    const ModuleEntry entry;
     EnterCall(instance);
     const Result result = Guarded<Result>(fallback, [&] { return std::forward<Body>(body)(); });
     LeaveCall(instance);
@@ -59,9 +69,21 @@ void OnIcon(DockletInstance* instance, Body&& body) noexcept {
 
 }  // namespace
 
+// The entry points the dock may leave the module through are named ...Body
+// here: core/export_release.S defines the exported names around them.
 extern "C" {
 
-BOOL WINAPI DllMain(HINSTANCE, DWORD, LPVOID) { return TRUE; }
+// GCC's C++ runtime, linked into the module, keeps an emergency exception
+// pool for the life of the process. A dock that loads the module only to read
+// its information, again and again, would lose one pool each time: it goes
+// when the dock unloads the module (not at process exit, where all goes).
+BOOL WINAPI DllMain(HINSTANCE, DWORD reason, LPVOID reserved) {
+    if (reason == DLL_PROCESS_DETACH && reserved == nullptr) {
+        EndModuleHolds();
+        __gnu_cxx::__freeres();
+    }
+    return TRUE;
+}
 
 void WINAPI OnGetInformation(char* name, char* author, int* version, char* notes) {
     Guarded([&] {
@@ -78,51 +100,51 @@ void* WINAPI OnCreate(HWND hwndDocklet, HINSTANCE hInstance, const char* iniFile
     return Guarded<void*>(nullptr, [&] { return CreateInstance(hwndDocklet, hInstance, iniFile, iniSection); });
 }
 
-void WINAPI OnSave(DockletInstance* instance, const char* iniFile, const char* iniSection, BOOL) {
+void WINAPI OnSaveBody(DockletInstance* instance, const char* iniFile, const char* iniSection, BOOL) {
     OnIcon(instance, [&] {
         SaveSettings(instance, iniFile, iniSection);
         WriteUsage(instance);
     });
 }
 
-BOOL WINAPI OnExportFiles(DockletInstance* instance, char* fileOut, int index) {
+BOOL WINAPI OnExportFilesBody(DockletInstance* instance, char* fileOut, int index) {
     return OnIcon<BOOL>(instance, FALSE, [&] { return ExportFiles(instance, fileOut, index) ? TRUE : FALSE; });
 }
 
-void WINAPI OnDestroy(DockletInstance* instance, HWND) {
+void WINAPI OnDestroyBody(DockletInstance* instance, HWND) {
     OnIcon(instance, [&] { DestroyInstance(instance); });
 }
 
-void WINAPI OnProcessMessage(DockletInstance* instance, HWND, UINT message, WPARAM wParam, LPARAM) {
+void WINAPI OnProcessMessageBody(DockletInstance* instance, HWND, UINT message, WPARAM wParam, LPARAM) {
     OnIcon(instance, [&] { DispatchMessageToInstance(instance, message, wParam); });
 }
 
-BOOL WINAPI OnLeftButtonClick(DockletInstance* instance, POINT*, SIZE*) {
+BOOL WINAPI OnLeftButtonClickBody(DockletInstance* instance, POINT*, SIZE*) {
     OnIcon(instance, [&] { RunConfiguredCommand(instance); });
     return TRUE;
 }
 
-BOOL WINAPI OnRightButtonClick(DockletInstance* instance, POINT*, SIZE*) {
+BOOL WINAPI OnRightButtonClickBody(DockletInstance* instance, POINT*, SIZE*) {
     OnIcon(instance, [&] { ShowContextMenu(instance); });
     return TRUE;
 }
 
-INT_PTR WINAPI OnInfo(DockletInstance* instance) {
+INT_PTR WINAPI OnInfoBody(DockletInstance* instance) {
     return OnIcon<INT_PTR>(instance, -1, [&] { return OpenInfoDialog(instance); });
 }
 
-BOOL WINAPI OnLeftButtonHeld(DockletInstance* instance, POINT*, SIZE*) {
-    OnInfo(instance);
+BOOL WINAPI OnLeftButtonHeldBody(DockletInstance* instance, POINT*, SIZE*) {
+    OnInfoBody(instance);
     return TRUE;
 }
 
 BOOL WINAPI OnDoubleClick(DockletInstance*, POINT*, SIZE*) { return FALSE; }
 
-INT_PTR WINAPI OnConfigure(DockletInstance* instance) {
+INT_PTR WINAPI OnConfigureBody(DockletInstance* instance) {
     return OnIcon<INT_PTR>(instance, -1, [&] { return OpenConfigureDialog(instance); });
 }
 
-INT_PTR WINAPI OnAbout(DockletInstance* instance) {
+INT_PTR WINAPI OnAboutBody(DockletInstance* instance) {
     return OnIcon<INT_PTR>(instance, -1, [&] { return OpenAboutDialog(instance); });
 }
 

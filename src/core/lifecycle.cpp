@@ -1,6 +1,7 @@
 #include "core/lifecycle.h"
 
 #include "base/host_api.h"
+#include "base/module_hold.h"
 #include "core/gdiplus_session.h"
 #include "core/open_windows.h"
 #include "core/settings.h"
@@ -20,8 +21,37 @@
 #include <cstdlib>
 
 namespace {
-// Icons of this module alive in the dock; the performance key is shared by all.
+
+// A dock may run its icons on threads of their own. What all icons of the
+// module share is guarded by this lock: the count of live icons, the GDI+
+// session and the performance key, which close with the last icon.
+SRWLOCK sharedLock = SRWLOCK_INIT;
 int liveInstances = 0;
+
+class SharedStateLock {
+public:
+    SharedStateLock() noexcept { AcquireSRWLockExclusive(&sharedLock); }
+    ~SharedStateLock() { ReleaseSRWLockExclusive(&sharedLock); }
+    SharedStateLock(const SharedStateLock&) = delete;
+    SharedStateLock& operator=(const SharedStateLock&) = delete;
+};
+
+int JoinLiveInstances() noexcept {
+    const SharedStateLock locked;
+    ++liveInstances;
+    return StartGdiplus();
+}
+
+// Closing the key unloads the counter providers, so it stays open (one fetch
+// per icon per second) until the last icon goes; GDI+ goes with it.
+void LeaveLiveInstances() noexcept {
+    const SharedStateLock locked;
+    if (--liveInstances == 0) {
+        StopGdiplus();
+        ClosePerformanceData();
+    }
+}
+
 }  // namespace
 
 DockletInstance* CreateInstance(HWND hwndDocklet, HINSTANCE hInstance, const char* iniFile,
@@ -30,14 +60,17 @@ DockletInstance* CreateInstance(HWND hwndDocklet, HINSTANCE hInstance, const cha
     if (!instance) {
         return nullptr;
     }
-    ++liveInstances;
+    // Each icon holds the module until its record is freed, which may come
+    // after its OnDestroy returned: when the dock destroyed it inside another
+    // call of ours still on the stack, and may unload the module right away.
+    // So the module goes only when the last record does.
+    AddModuleHold();
+    const int status = JoinLiveInstances();
     instance->iconCache = CreateIconCache();
     instance->handedOver = CreateHandedOver();
     instance->hwndDocklet = hwndDocklet;
     instance->hInstance = hInstance;
     LoadSettings(instance, iniFile, iniSection);
-
-    const int status = StartGdiplus();
     if (status != 0) {
         char label[300];
         std::snprintf(label, sizeof label, "Error: GdiplusStartup, %d", status);
@@ -87,14 +120,10 @@ void FreeInstance(DockletInstance* instance) noexcept {
     ReleaseImageSet(instance);
     DestroyIconCache(instance->iconCache);
     DestroyHandedOver(instance->handedOver);
-    StopGdiplus();
     ReleaseInstanceLookup(instance);
     std::free(instance);
-    // Closing the key unloads the counter providers, so it stays open (one
-    // fetch per icon per second) until the last icon goes.
-    if (--liveInstances == 0) {
-        ClosePerformanceData();
-    }
+    LeaveLiveInstances();
+    DropModuleHold();
 }
 
 }  // namespace

@@ -1,45 +1,66 @@
 #include "info/lease_time_text.h"
 
-#include <clocale>
-#include <ctime>
-#include <cwchar>
+#include <windows.h>
 
 namespace {
 
-// Switches the C library to the user's default locale for as long as it
-// lives, then puts back whatever the dock had chosen: the dock's own text
-// formatting must not change behind its back.
-class UserLocaleScope {
-public:
-    UserLocaleScope() {
-        if (const wchar_t* current = _wsetlocale(LC_ALL, nullptr)) {
-            saved_ = current;  // the library reuses the returned buffer
-            _wsetlocale(LC_ALL, L"");
-        }
-    }
-    ~UserLocaleScope() {
-        if (!saved_.empty()) {
-            _wsetlocale(LC_ALL, saved_.c_str());
-        }
-    }
-    UserLocaleScope(const UserLocaleScope&) = delete;
-    UserLocaleScope& operator=(const UserLocaleScope&) = delete;
+// Seconds between 1601-01-01 (FILETIME's origin) and 1970-01-01.
+constexpr int64_t kUnixEpochSeconds = 11644473600LL;
+constexpr int64_t kFileTimeUnitsPerSecond = 10000000LL;
 
-private:
-    std::wstring saved_;
-};
+bool ToLocalTime(int64_t time, SYSTEMTIME& local) noexcept {
+    if (time < 0 || time > (INT64_MAX / kFileTimeUnitsPerSecond) - kUnixEpochSeconds) {
+        return false;
+    }
+    const uint64_t units = static_cast<uint64_t>(time + kUnixEpochSeconds) * kFileTimeUnitsPerSecond;
+    FILETIME utcFile{static_cast<DWORD>(units), static_cast<DWORD>(units >> 32)};
+    SYSTEMTIME utc{};
+    return FileTimeToSystemTime(&utcFile, &utc) && SystemTimeToTzSpecificLocalTime(nullptr, &utc, &local);
+}
+
+// Appends one formatted piece; the functions report the room they need
+// (terminator included) when asked with none.
+template <typename Format>
+bool AppendFormatted(std::wstring& text, Format format) {
+    const int needed = format(nullptr, 0);
+    if (needed <= 0) {
+        return false;
+    }
+    std::wstring piece(static_cast<size_t>(needed), L'\0');
+    const int written = format(&piece[0], needed);
+    if (written <= 0) {
+        return false;
+    }
+    piece.resize(static_cast<size_t>(written - 1));
+    text += piece;
+    return true;
+}
 
 }  // namespace
 
 bool FormatLeaseTime(int64_t time, std::wstring& text) {
-    const __time64_t instant = time;
-    tm local{};
-    if (_localtime64_s(&local, &instant) != 0) {
+    SYSTEMTIME local{};
+    if (!ToLocalTime(time, local)) {
         return false;
     }
-    wchar_t buffer[500];
-    UserLocaleScope userLocale;
-    const size_t length = wcsftime(buffer, sizeof buffer / sizeof buffer[0], L"%A, %c", &local);
-    text.assign(buffer, length);
+    std::wstring formatted;
+    if (!AppendFormatted(formatted, [&](wchar_t* out, int room) {
+            return GetDateFormatEx(LOCALE_NAME_USER_DEFAULT, 0, &local, L"dddd", out, room, nullptr);
+        })) {
+        return false;
+    }
+    formatted += L", ";
+    if (!AppendFormatted(formatted, [&](wchar_t* out, int room) {
+            return GetDateFormatEx(LOCALE_NAME_USER_DEFAULT, DATE_SHORTDATE, &local, nullptr, out, room, nullptr);
+        })) {
+        return false;
+    }
+    formatted += L' ';
+    if (!AppendFormatted(formatted, [&](wchar_t* out, int room) {
+            return GetTimeFormatEx(LOCALE_NAME_USER_DEFAULT, 0, &local, nullptr, out, room);
+        })) {
+        return false;
+    }
+    text = std::move(formatted);
     return true;
 }

@@ -1,5 +1,6 @@
 #include "measure/route_watch.h"
 
+#include "base/module_hold.h"
 #include "base/owners.h"
 
 #include <winsock2.h>
@@ -49,8 +50,14 @@ bool TakeRouteChange(DockletInstance* instance) noexcept {
 
 void StopRouteWatch(DockletInstance* instance) noexcept {
     if (RouteWatch* watch = instance->routeWatch) {
-        CancelMibChangeNotify2(watch->notification);
-        std::free(watch);
         instance->routeWatch = nullptr;
+        // A notification the system would not cancel may still call back: its
+        // flag stays allocated and the module loaded, or the call would land
+        // in freed memory or in code a dock has unloaded.
+        if (CancelMibChangeNotify2(watch->notification) != NO_ERROR) {
+            AddModuleHold();
+            return;
+        }
+        std::free(watch);
     }
 }

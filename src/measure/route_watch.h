@@ -15,5 +15,7 @@ void MatchRouteWatch(DockletInstance* instance) noexcept;
 // True once after one or more changes since the last call; false without a watch.
 bool TakeRouteChange(DockletInstance* instance) noexcept;
 
-// Cancels the notification, which waits for a callback in progress, and frees the watch.
+// Cancels the notification, which waits for a callback in progress, and frees
+// the watch. Once it returns no callback reaches the module, so a dock may
+// unload it; a notification the system refuses to cancel keeps the module loaded.
 void StopRouteWatch(DockletInstance* instance) noexcept;

@@ -149,7 +149,15 @@ TEST_F(DestroyedInsideTest, DialogsCloseAndASecondRequestRaisesTheOpenOne) {
                 DestroyNow(icon);
             })
             .WaitGone(kClosingMs);
-        EXPECT_EQ(((*dock).*opening.open)(icon), 0);
+        const INT_PTR result = ((*dock).*opening.open)(icon);
+#if defined(__i386__)
+        EXPECT_EQ(result, 0);
+#else
+        // This call freed the last icon's record and gave the module back on
+        // its way out: the x86_64 build answers with FreeLibrary's result
+        // (base/tail_release.inc).
+        EXPECT_NE(result, 0);
+#endif
         EXPECT_TRUE(driver.Done());
         ExpectDoneWith(icon);
     }

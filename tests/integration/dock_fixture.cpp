@@ -76,8 +76,33 @@ void DockTest::Redock(const testdock::DockMode& mode) {
     ASSERT_TRUE(dock->Loaded());
 }
 
-void DockTest::TearDown() {
+void DockTest::ReopenDock(const testdock::DockMode& mode) {
     dock.reset();
+    const std::wstring named = NamedModule();
+    dock = std::make_unique<TestDock>(named.empty() ? L"VantrelDocklet.dll" : named, mode);
+}
+
+std::wstring DockTest::ModulePath() const {
+    const std::wstring named = NamedModule();
+    if (!named.empty()) {
+        return named;
+    }
+    wchar_t exe[MAX_PATH] = {};
+    GetModuleFileNameW(nullptr, exe, MAX_PATH);
+    std::wstring path(exe);
+    return path.substr(0, path.find_last_of(L"\\/") + 1) + L"VantrelDocklet.dll";
+}
+
+void DockTest::TearDown() {
+    const std::wstring path = ModulePath();
+    dock.reset();
+    // With everything of it given back, the module goes, and the next dock
+    // meets it fresh. A lookup still under way holds it until it ends.
+    const DWORD start = GetTickCount();
+    while (GetModuleHandleW(path.c_str()) && GetTickCount() - start < 10000) {
+        Sleep(20);
+    }
+    EXPECT_EQ(GetModuleHandleW(path.c_str()), nullptr) << "something still holds the module";
     // Whatever the dock's image family, every overlay it got was readable in
     // it, and every image went back by its rule, once.
     const testdock::ImageCounters& images = testdock::Counters();

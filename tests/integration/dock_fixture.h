@@ -44,6 +44,10 @@ protected:
 
     // Replaces the dock SetUp made (before any icon) with one of another mode, on the same module.
     void Redock(const testdock::DockMode& mode);
+    // A dock of another kind in place of this one, on the same module.
+    void ReopenDock(const testdock::DockMode& mode);
+    // The full path of the module under test.
+    std::wstring ModulePath() const;
 
     std::vector<TimerCall> TimerCallsFor(const Icon& icon) const;
     // True when the last SetTimer/KillTimer for id on the icon's window set it.

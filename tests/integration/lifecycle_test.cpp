@@ -46,6 +46,17 @@ TEST_F(LifecycleTest, FailedGdiplusStartupIsShownOnTheLabelAndCreationGoesOn) {
     ASSERT_NE(icon.instance, nullptr);
     EXPECT_EQ(icon.label, "Error: GdiplusStartup, 2");
     EXPECT_TRUE(TimerRunning(icon, kSlowTimer));
+
+    // The next icon tries again; the session it starts ends with the last icon.
+    Hooks().failGdiplusStartupWith = 0;
+    Icon& second = dock->CreateIcon();
+    EXPECT_EQ(second.label, "Vantrel... configure docklet!");
+    ASSERT_EQ(Hooks().gdiplusStartups.size(), 2u);
+    dock->Destroy(icon);
+    EXPECT_TRUE(Hooks().gdiplusShutdowns.empty());
+    dock->Destroy(second);
+    ASSERT_EQ(Hooks().gdiplusShutdowns.size(), 1u);
+    EXPECT_EQ(Hooks().gdiplusShutdowns[0], Hooks().gdiplusStartups[1].token);
 }
 
 TEST_F(LifecycleTest, OnlyItsOwnTimersReachAnInstanceAndItsTimerCallsUseItsOwnWindow) {
@@ -83,27 +94,34 @@ TEST_F(LifecycleTest, TicksWhileNotConnectedStopTheFastTimer) {
 }
 
 // The performance key stays open between fetches (closing it unloads the
-// system's counter providers) and closes once, with the last icon.
-TEST_F(LifecycleTest, DestroyStopsBothTimersAndShutsGdiplusWithTheLatestTokenAndTheLastClosesThePerformanceKey) {
+// system's counter providers) and closes once, with the last icon; the one
+// GDI+ session of the module goes with it.
+TEST_F(LifecycleTest, DestroyStopsBothTimersAndTheLastIconEndsGdiplusAndClosesThePerformanceKey) {
     Icon& first = dock->CreateIcon();
     Icon& second = dock->CreateIcon();
-    ASSERT_EQ(Hooks().gdiplusStartups.size(), 2u);
+    ASSERT_EQ(Hooks().gdiplusStartups.size(), 1u) << "the second icon shares the running session";
     ASSERT_GE(Hooks().registryQueries.size(), 2u);
-    const ULONG_PTR secondToken = Hooks().gdiplusStartups[1].token;
+    const ULONG_PTR token = Hooks().gdiplusStartups[0].token;
 
     dock->Destroy(first);
     EXPECT_FALSE(TimerRunning(first, kSlowTimer));
     EXPECT_FALSE(TimerRunning(first, kFastTimer));
     EXPECT_TRUE(TimerRunning(second, kSlowTimer));
-    ASSERT_EQ(Hooks().gdiplusShutdowns.size(), 1u);
-    EXPECT_EQ(Hooks().gdiplusShutdowns[0], secondToken);
+    EXPECT_TRUE(Hooks().gdiplusShutdowns.empty());
     EXPECT_EQ(Hooks().performanceKeyCloses, 0);
 
     dock->Destroy(second);
-    EXPECT_EQ(Hooks().gdiplusShutdowns.size(), 2u);
+    ASSERT_EQ(Hooks().gdiplusShutdowns.size(), 1u);
+    EXPECT_EQ(Hooks().gdiplusShutdowns[0], token);
     EXPECT_EQ(Hooks().performanceKeyCloses, 1);
     // Real timers fire through the windows: none may reach a freed instance.
     dock->Pump(150);
+
+    // A new first icon starts a new session.
+    Icon& third = dock->CreateIcon();
+    EXPECT_EQ(Hooks().gdiplusStartups.size(), 2u);
+    dock->Destroy(third);
+    EXPECT_EQ(Hooks().gdiplusShutdowns.size(), 2u);
 }
 
 TEST_F(LifecycleTest, MissingHostCallbacksAreSkippedAndLookedUpOnEveryCall) {

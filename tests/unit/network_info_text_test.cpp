@@ -19,22 +19,29 @@ TEST(NetworkInfoText, StatusWords) {
     }
 }
 
-TEST(NetworkInfoText, LeaseTimeIsLocalWithWeekdayAndLeavesTheLocaleAlone) {
+// The user's locale (English in the tests' prefix), whatever C locale the
+// dock's process has chosen, and that choice left as it was.
+TEST(NetworkInfoText, LeaseTimeIsLocalWithWeekdayInTheUsersLocaleAndLeavesTheCLocaleAlone) {
     static const char* const kWeekdays[] = {"Sunday",   "Monday", "Tuesday", "Wednesday",
                                             "Thursday", "Friday", "Saturday"};
-    const __time64_t obtained = 1700000000;
+    const __time64_t obtained = 1700000000;  // 2023-11-14 22:13:20 UTC
     tm local{};
     ASSERT_EQ(_localtime64_s(&local, &obtained), 0);
-    setlocale(LC_ALL, "C");
+    const char* chosen = setlocale(LC_ALL, "German");
+    const std::string dockLocale = chosen ? chosen : setlocale(LC_ALL, "C");
 
     std::wstring text;
     ASSERT_TRUE(FormatLeaseTime(obtained, text));
+    const std::string narrow(text.begin(), text.end());
     const std::string weekday = kWeekdays[local.tm_wday];
-    EXPECT_EQ(text.substr(0, weekday.size() + 2), std::wstring(weekday.begin(), weekday.end()) + L", ");
-    EXPECT_NE(text.find(L":13:20"), std::wstring::npos) << std::string(text.begin(), text.end());
-    EXPECT_STREQ(setlocale(LC_ALL, nullptr), "C");
+    EXPECT_EQ(narrow.substr(0, weekday.size() + 2), weekday + ", ") << narrow;
+    EXPECT_NE(narrow.find(std::to_string(local.tm_year + 1900)), std::string::npos) << narrow;
+    EXPECT_NE(narrow.find(":13:20"), std::string::npos) << narrow;
+    EXPECT_EQ(setlocale(LC_ALL, nullptr), dockLocale);
+    setlocale(LC_ALL, "C");
 
     EXPECT_FALSE(FormatLeaseTime(-1, text)) << "no local-time form";
+    EXPECT_FALSE(FormatLeaseTime(INT64_MAX, text)) << "past what the system converts";
 }
 
 }  // namespace
