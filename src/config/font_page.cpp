@@ -5,8 +5,8 @@
 #include "config/color_choice.h"
 #include "config/opacity_slider.h"
 #include "config/page_contract.h"
-#include "config/preview_picture.h"
 #include "render/outlined_text.h"
+#include "render/preview_picture.h"
 
 #include <commctrl.h>
 

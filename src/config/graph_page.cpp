@@ -6,7 +6,7 @@
 #include "config/color_choice.h"
 #include "config/opacity_slider.h"
 #include "config/page_contract.h"
-#include "config/preview_picture.h"
+#include "render/preview_picture.h"
 #include "render/traffic_graph.h"
 
 namespace {

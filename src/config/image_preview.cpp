@@ -3,7 +3,7 @@
 #include "base/host_api.h"
 #include "base/owners.h"
 #include "base/picture_control.h"
-#include "config/preview_picture.h"
+#include "render/preview_picture.h"
 
 namespace {
 

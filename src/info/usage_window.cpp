@@ -3,12 +3,12 @@
 #include "base/docklet_instance.h"
 #include "base/picture_control.h"
 #include "base/window_placement.h"
-#include "config/preview_picture.h"
 #include "cycle/usage_counting.h"
 #include "info/usage_export_command.h"
 #include "info/usage_window_ids.h"
 #include "info/usage_window_text.h"
 #include "render/color_argb.h"
+#include "render/preview_picture.h"
 #include "render/usage_chart.h"
 
 #include <commctrl.h>

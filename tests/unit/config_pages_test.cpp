@@ -4,7 +4,7 @@
 #include "config/font_page.h"
 #include "config/image_preview.h"
 #include "config/opacity_slider.h"
-#include "config/preview_picture.h"
+#include "render/preview_picture.h"
 
 #include <gtest/gtest.h>
 

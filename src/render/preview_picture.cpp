@@ -1,4 +1,4 @@
-#include "config/preview_picture.h"
+#include "render/preview_picture.h"
 
 #include <cstdint>
 

@@ -1,5 +1,6 @@
-// The pages' sample pictures: drawn into a GDI+ bitmap the way the icon is
-// drawn, then shown over the menu colour in a picture control.
+// Sample pictures for the settings pages and the usage window: drawn into a
+// GDI+ bitmap the way the icon is drawn, then shown over the menu colour in a
+// picture control.
 #pragma once
 
 #include "base/owners.h"
