@@ -3,13 +3,28 @@
 #include <colordlg.h>
 
 #include <map>
+#include <mutex>
 #include <utility>
 
 namespace testdock {
 namespace {
 
-// Timer procedures get no context; each thread maps its timers to drivers.
-thread_local std::map<UINT_PTR, DialogDriver*> driversByTimer;
+// Timer procedures get no context: drivers are found by their thread and
+// timer. One map for the process: a thread_local one would be torn down at
+// each icon thread's exit through MinGW's emulated TLS, which the tests of
+// icons on threads should not depend on.
+using DriverKey = std::pair<DWORD, UINT_PTR>;
+std::mutex driversLock;
+std::map<DriverKey, DialogDriver*>& DriversByTimer() {
+    static std::map<DriverKey, DialogDriver*> drivers;
+    return drivers;
+}
+
+DialogDriver* DriverOf(UINT_PTR timer) {
+    const std::lock_guard<std::mutex> lock(driversLock);
+    const auto found = DriversByTimer().find({GetCurrentThreadId(), timer});
+    return found != DriversByTimer().end() ? found->second : nullptr;
+}
 
 constexpr wchar_t kDialogClass[] = L"#32770";
 constexpr wchar_t kPopupMenuClass[] = L"#32768";
@@ -89,7 +104,8 @@ DialogDriver::DialogDriver(Target target, DWORD showTimeoutMs)
     : target_(std::move(target)), showTimeoutMs_(showTimeoutMs) {
     Arm();
     timer_ = SetTimer(nullptr, 0, USER_TIMER_MINIMUM, &DialogDriver::OnTimer);
-    driversByTimer[timer_] = this;
+    const std::lock_guard<std::mutex> lock(driversLock);
+    DriversByTimer()[{GetCurrentThreadId(), timer_}] = this;
 }
 
 DialogDriver::~DialogDriver() { Stop(); }
@@ -118,9 +134,10 @@ bool DialogDriver::Done() const {
 }
 
 void CALLBACK DialogDriver::OnTimer(HWND, UINT, UINT_PTR timer, DWORD) {
-    auto found = driversByTimer.find(timer);
-    if (found != driversByTimer.end()) {
-        found->second->Tick();
+    // Outside the lock: a step may run a modal loop with drivers of its own.
+    // A driver goes only on its own thread, so it outlives this call.
+    if (DialogDriver* driver = DriverOf(timer)) {
+        driver->Tick();
     }
 }
 
@@ -190,7 +207,8 @@ void DialogDriver::Finish(bool done) {
 void DialogDriver::Stop() {
     if (timer_) {
         KillTimer(nullptr, timer_);
-        driversByTimer.erase(timer_);
+        const std::lock_guard<std::mutex> lock(driversLock);
+        DriversByTimer().erase({GetCurrentThreadId(), timer_});
         timer_ = 0;
     }
 }

@@ -205,11 +205,14 @@ void TestDock::LoadModule() {
 
 // Right after the last OnDestroy, as such a dock does. The hooks stay: what
 // the module still does before it is gone is recorded, and they are put back
-// only on a module still mapped.
-void TestDock::UnloadModule() {
-    FreeLibrary(module_);
+// only on a module still mapped. The caller holds the dock's lock and frees
+// the module it is given after letting go: FreeLibrary takes the loader lock,
+// which another icon's thread may hold while it waits for the dock's lock.
+HMODULE TestDock::TakeModule() {
+    HMODULE module = module_;
     module_ = nullptr;
     *entry_ = EntryPoints{};
+    return module;
 }
 
 TestDock::~TestDock() {
@@ -328,6 +331,7 @@ void TestDock::OnIconWindowDestroyed(HWND hwnd) {
         }
     }
     void* overlay = DestroyInstance(*icon);
+    HMODULE unloaded = nullptr;
     {
         const std::lock_guard<std::recursive_mutex> lock(lock_);
         bool last = true;
@@ -335,8 +339,11 @@ void TestDock::OnIconWindowDestroyed(HWND hwnd) {
             last = last && other->destroyed;
         }
         if (last && module_) {
-            UnloadModule();
+            unloaded = TakeModule();
         }
+    }
+    if (unloaded) {
+        FreeLibrary(unloaded);
     }
     if (overlay) {
         DropOverlay(mode.images, overlay);

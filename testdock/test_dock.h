@@ -164,7 +164,7 @@ private:
     void LoadModule();
     // OnDestroy; hands back the overlay the dock held for the icon.
     void* DestroyInstance(Icon& icon);
-    void UnloadModule();
+    HMODULE TakeModule();
 
     // Held while the records change (icons, events, overlays); icons may live
     // on threads of their own. Never held around a call into the module.

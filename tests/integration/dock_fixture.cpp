@@ -27,7 +27,13 @@ ScratchFolder::ScratchFolder(const std::string& leaf) {
     GetTempPathA(MAX_PATH, temp);
     path_ = std::string(temp) + leaf + "-" + std::to_string(GetCurrentProcessId()) + "-" +
             std::to_string(scratchCounter++) + "\\";
-    CreateDirectoryA(path_.c_str(), nullptr);
+    // Wine hands out process ids again: a folder that a killed run left under
+    // the same name would bring its files into this test.
+    if (!CreateDirectoryA(path_.c_str(), nullptr) && GetLastError() == ERROR_ALREADY_EXISTS) {
+        std::error_code ignored;
+        std::filesystem::remove_all(testdock::Widen(path_.substr(0, path_.size() - 1)), ignored);
+        CreateDirectoryA(path_.c_str(), nullptr);
+    }
 }
 
 ScratchFolder::~ScratchFolder() {

@@ -35,6 +35,14 @@ private:
 
 constexpr UINT kShowIpAddressEntry = 9;
 
+// Wine 8 corrupts the text layout cache that edit controls share (Uniscribe's
+// script cache) when two threads lay out edit text at once: measured as a
+// fault in its cache lookup and as a wait forever on its lock, with the
+// module's sheets open on both threads. So the sheets take turns; each still
+// runs on its own icon's thread, beside the other icon's ticks. A thread
+// that waits for its turn keeps pumping its icon's messages.
+std::mutex sheetTurn;
+
 struct IconRun {
     bool created = false;
     bool sheetDriven = false;
@@ -69,12 +77,17 @@ protected:
         created.Arrive();
         dock->Pump(350);
         dock->RightClick(icon);
+        std::unique_lock<std::mutex> turn(sheetTurn, std::defer_lock);
+        while (!turn.try_lock()) {
+            dock->Pump(10);
+        }
         testdock::DialogDriver driver(testdock::SettingsSheetOf(icon.hwnd));
         driver.Do([](HWND sheet) { testdock::ShowSheetPage(sheet, kGraph); })
             .Do([](HWND sheet) { testdock::PressOk(sheet); })
             .WaitGone();
         dock->Configure(icon);
         run.sheetDriven = driver.Done();
+        turn.unlock();
         dock->Pump(50);
         end.Arrive();
         dock->Destroy(icon);
